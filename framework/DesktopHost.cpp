@@ -1,0 +1,98 @@
+#include "framework/DesktopHost.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+#include "framework/Dialog.h"
+#include "framework/IniFile.h"
+#include "framework/QtBridge.h"
+#include "framework/Sleep.h"
+
+namespace fw {
+namespace {
+
+QWidget* OwnerWidget(CWnd* owner)
+{
+    QWidget* widget = owner ? WidgetOf(owner->m_hWnd) : nullptr;
+    return widget ? widget->window() : nullptr;
+}
+
+// "Name|pattern|Name|pattern||" as Qt name filters "Name (pattern)".
+QStringList NameFilters(const std::string& filter)
+{
+    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty())
+            break;
+        filters << parts[i] + QStringLiteral(" (") + QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) + QLatin1Char(')');
+    }
+    return filters;
+}
+
+} // namespace
+
+DesktopHost::DesktopHost(IPortBackend& port, const std::string& iniPath)
+    : m_port(port), m_settings(std::make_unique<IniFile>(iniPath))
+{
+}
+
+DesktopHost::~DesktopHost() = default;
+
+INT_PTR DesktopHost::RunModal(CDialog& dialog) { return dialog.RunModalLoop(); }
+
+int DesktopHost::MessageBox(CWnd* owner, const std::string& text, const std::string& caption, UINT type)
+{
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    switch (type & MB_ICONMASK) {
+    case MB_ICONHAND:
+        icon = QMessageBox::Critical;
+        break;
+    case MB_ICONQUESTION:
+        icon = QMessageBox::Question;
+        break;
+    case MB_ICONEXCLAMATION:
+        icon = QMessageBox::Warning;
+        break;
+    case MB_ICONINFORMATION:
+        icon = QMessageBox::Information;
+        break;
+    default:
+        break;
+    }
+    QMessageBox box(icon, QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok,
+                    OwnerWidget(owner));
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+    return IDOK;
+}
+
+bool DesktopHost::GetOpenFileName(CWnd* owner, const std::string& filter, std::string& path)
+{
+    QFileDialog dialog(OwnerWidget(owner));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // A typed name need not exist; it is used as typed.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(NameFilters(filter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    path = dialog.selectedFiles().first().toStdString();
+    return true;
+}
+
+void DesktopHost::Sleep(std::uint32_t ms) { SleepMilliseconds(ms); }
+std::int64_t DesktopHost::NowMicroseconds() { return MonotonicMicroseconds(); }
+
+int DesktopHost::GetProfileInt(const std::string& section, const std::string& entry, int defaultValue)
+{
+    return m_settings->GetInt(section, entry, defaultValue);
+}
+
+bool DesktopHost::WriteProfileInt(const std::string& section, const std::string& entry, int value)
+{
+    return m_settings->WriteInt(section, entry, value);
+}
+
+} // namespace fw

@@ -1,0 +1,32 @@
+#pragma once
+// The host of the dialog programs: real windows and boxes, the clock, the
+// INI file named after the executable, and the port back end given to it.
+#include <memory>
+#include <string>
+
+#include "framework/Host.h"
+
+namespace fw {
+
+class IniFile;
+
+class DesktopHost final : public IHost {
+public:
+    DesktopHost(IPortBackend& port, const std::string& iniPath);
+    ~DesktopHost() override;
+
+    INT_PTR RunModal(CDialog& dialog) override;
+    int MessageBox(CWnd* owner, const std::string& text, const std::string& caption, UINT type) override;
+    bool GetOpenFileName(CWnd* owner, const std::string& filter, std::string& path) override;
+    void Sleep(std::uint32_t ms) override;
+    std::int64_t NowMicroseconds() override;
+    int GetProfileInt(const std::string& section, const std::string& entry, int defaultValue) override;
+    bool WriteProfileInt(const std::string& section, const std::string& entry, int value) override;
+    IPortBackend& Port() override { return m_port; }
+
+private:
+    IPortBackend& m_port;
+    std::unique_ptr<IniFile> m_settings;
+};
+
+} // namespace fw

@@ -1,0 +1,56 @@
+#include "framework/Host.h"
+
+#include <chrono>
+
+namespace fw {
+namespace {
+
+// Stands in before a program installs its host: shows nothing, waits for
+// nothing, stores nothing and reaches no port.
+class FallbackHost final : public IHost {
+public:
+    INT_PTR RunModal(CDialog&) override { return IDCANCEL; }
+    int MessageBox(CWnd*, const std::string&, const std::string&, UINT) override { return IDOK; }
+    bool GetOpenFileName(CWnd*, const std::string&, std::string&) override { return false; }
+    void Sleep(std::uint32_t) override {}
+    std::int64_t NowMicroseconds() override
+    {
+        using namespace std::chrono;
+        return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+    }
+    int GetProfileInt(const std::string&, const std::string&, int defaultValue) override { return defaultValue; }
+    bool WriteProfileInt(const std::string&, const std::string&, int) override { return false; }
+    IPortBackend& Port() override { return m_noPort; }
+
+private:
+    NoPortBackend m_noPort;
+};
+
+FallbackHost& Fallback()
+{
+    static FallbackHost host;
+    return host;
+}
+
+IHost* g_host = nullptr;
+
+} // namespace
+
+IHost& CurrentHost() { return g_host ? *g_host : Fallback(); }
+
+IHost* InstallHost(IHost* host)
+{
+    IHost* previous = g_host;
+    g_host = host;
+    return previous;
+}
+
+int _inp(std::uint16_t address) { return CurrentHost().Port().In(address); }
+
+int _outp(std::uint16_t address, int value)
+{
+    CurrentHost().Port().Out(address, static_cast<std::uint8_t>(value));
+    return value;
+}
+
+} // namespace fw

@@ -1,0 +1,15 @@
+#pragma once
+// Qt forms of icons and pictures, for the framework's own .cpp files.
+#include "framework/Wnd.h"
+
+class QIcon;
+class QPixmap;
+
+namespace fw {
+
+QIcon IconOf(HICON icon);
+const QPixmap& PixmapOf(HICON icon);
+// The picture of an image resource, or null when the resource is missing.
+const QPixmap* PixmapOfResource(int id);
+
+} // namespace fw

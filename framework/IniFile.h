@@ -1,0 +1,50 @@
+#pragma once
+// The settings store: integer entries of sections in an INI file.
+//
+// Section and key names match without regard to ASCII case, and blanks or
+// tabs around names and values are ignored when reading. A write changes only
+// the one entry (or adds it) and keeps every other byte of the file, then
+// replaces the file atomically.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace fw {
+
+class IniFile {
+public:
+    explicit IniFile(std::string path);
+
+    const std::string& Path() const { return path_; }
+
+    // The entry's integer, or defaultValue when the file, the section or the
+    // entry is missing or the file cannot be read.
+    int GetInt(const std::string& section, const std::string& entry, int defaultValue) const;
+    // Sets the entry to "%d" of value. False when the existing file cannot be
+    // read, the names cannot be stored, or the file cannot be replaced; the
+    // old file is then left as it was.
+    bool WriteInt(const std::string& section, const std::string& entry, int value);
+
+    // $XDG_CONFIG_HOME (else $HOME/.config) + "/" + appName + ".INI".
+    static std::string DefaultPathFor(const std::string& appName);
+
+    // GetInt on the text of an INI file. The first matching entry wins. A
+    // value reads as its leading decimal number after an optional sign: "12abc"
+    // is 12, a value without one ("abc", "") is 0, and numbers beyond the int
+    // range clamp to INT_MAX or INT_MIN.
+    static int ParseInt(std::string_view text, const std::string& section, const std::string& entry,
+                        int defaultValue);
+    // The text with the entry set to value: the first matching entry's value
+    // is replaced in place, else a new entry follows the last entry line of the
+    // section's first block, else a new section is appended. New lines take the
+    // text's line end ("\r\n" if its first line has one). Nothing when a name
+    // would not read back as itself (a line break, "]" in a section name, "="
+    // in a key, or a key that would read as a comment or a section header).
+    static std::optional<std::string> WithInt(std::string_view text, const std::string& section,
+                                              const std::string& entry, int value);
+
+private:
+    std::string path_;
+};
+
+} // namespace fw

@@ -1,0 +1,7 @@
+#include "framework/Menu.h"
+
+BOOL CMenu::AppendMenu(UINT flags, UINT id, const std::string& text)
+{
+    m_items.push_back({flags, id, text});
+    return TRUE;
+}

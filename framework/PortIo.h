@@ -1,0 +1,25 @@
+#pragma once
+// Byte-wide I/O port access. _inp/_outp forward to the port back end that the
+// current host provides; sim/ and the hardware back end implement IPortBackend.
+#include <cstdint>
+
+namespace fw {
+
+class IPortBackend {
+public:
+    virtual ~IPortBackend() = default;
+    virtual std::uint8_t In(std::uint16_t address) = 0;
+    virtual void Out(std::uint16_t address, std::uint8_t value) = 0;
+};
+
+// The state before any port is reachable: reads float high, writes vanish.
+class NoPortBackend final : public IPortBackend {
+public:
+    std::uint8_t In(std::uint16_t) override { return 0xFF; }
+    void Out(std::uint16_t, std::uint8_t) override {}
+};
+
+int _inp(std::uint16_t address);
+int _outp(std::uint16_t address, int value);
+
+} // namespace fw

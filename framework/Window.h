@@ -1,0 +1,57 @@
+#pragma once
+// The framework's windows: creation from templates, the default handling of
+// each kind of window, and the few window operations CWnd and CDialog need.
+// Implemented over Qt widgets in Window.cpp.
+#include <string>
+#include <vector>
+
+#include "framework/Geometry.h"
+#include "framework/Resources.h"
+#include "framework/Wnd.h"
+
+namespace fw::window {
+
+// Builds a dialog window and its controls from a template, hidden. owner is
+// the window it is modal to and centred over (may be null).
+HWND CreateDialogWindow(const DialogTemplate& tmpl, HWND owner);
+void Destroy(HWND hWnd);
+
+bool IsDialog(HWND hWnd);
+int ControlId(HWND hWnd);
+ControlKind Kind(HWND hWnd);
+DWORD Style(HWND hWnd);
+HWND Parent(HWND hWnd);
+HWND Child(HWND dialog, int id);
+const std::vector<HWND>& Children(HWND dialog);
+
+CWnd* Attached(HWND hWnd);
+void Attach(HWND hWnd, CWnd* wnd);
+// The object that GetDlgItem returns for a window nobody has attached.
+CWnd* PermanentWrapper(HWND hWnd);
+
+LRESULT DefaultProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Shows the dialog centred over its owner (or the screen), focus on its first
+// tab stop when focusFirst is set.
+void ShowDialog(HWND dialog, bool focusFirst);
+// Runs a nested event loop until EndDialog; returns the dialog's result.
+INT_PTR RunModalLoop(HWND dialog);
+void EndDialog(HWND dialog, INT_PTR result);
+bool IsModalLoopDone(HWND dialog);
+
+CRect ClientRect(HWND hWnd);
+bool IsIconic(HWND hWnd);
+bool IsVisible(HWND hWnd);
+void SetFocus(HWND hWnd);
+HWND Focus();
+void SelectAllText(HWND edit);
+void Invalidate(HWND hWnd);
+void RepaintNow(HWND hWnd);
+void SetIcon(HWND hWnd, HICON icon, bool big);
+HICON GetIcon(HWND hWnd, bool big);
+CMenu* SystemMenu(HWND dialog);
+// The dialog font's name and point size as actually used.
+std::string FontDescription(HWND hWnd);
+CSize DialogBaseUnits(HWND dialog);
+
+} // namespace fw::window

@@ -1,0 +1,146 @@
+// The program's pictures, drawn here from a few shapes so that they need no
+// image files: a chip with its pins, a lightning bolt across it, and for the
+// logo a sky-blue panel with the name spelled in a small pixel font.
+#include "res/Pictures.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+struct Canvas {
+    int width;
+    int height;
+    std::vector<std::uint32_t> pixels;
+
+    Canvas(int w, int h, std::uint32_t fill) : width(w), height(h), pixels(static_cast<std::size_t>(w * h), fill) {}
+
+    void Set(int x, int y, std::uint32_t colour)
+    {
+        if (x >= 0 && y >= 0 && x < width && y < height)
+            pixels[static_cast<std::size_t>(y * width + x)] = colour;
+    }
+    void Fill(int x0, int y0, int x1, int y1, std::uint32_t colour)
+    {
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                Set(x, y, colour);
+    }
+};
+
+struct PointF {
+    double x, y;
+};
+
+bool Inside(const std::vector<PointF>& polygon, double x, double y)
+{
+    bool inside = false;
+    for (std::size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
+        const PointF& a = polygon[i];
+        const PointF& b = polygon[j];
+        if ((a.y > y) != (b.y > y) && x < (b.x - a.x) * (y - a.y) / (b.y - a.y) + a.x)
+            inside = !inside;
+    }
+    return inside;
+}
+
+// Fills the polygon scaled and offset, with a one-pixel outline.
+void DrawPolygon(Canvas& c, const std::vector<PointF>& shape, double scale, double dx, double dy, std::uint32_t fill,
+                 std::uint32_t outline)
+{
+    std::vector<PointF> p;
+    for (const PointF& q : shape)
+        p.push_back({q.x * scale + dx, q.y * scale + dy});
+    std::vector<bool> in(static_cast<std::size_t>(c.width * c.height));
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x)
+            in[static_cast<std::size_t>(y * c.width + x)] = Inside(p, x + 0.5, y + 0.5);
+    auto at = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < c.width && y < c.height && in[static_cast<std::size_t>(y * c.width + x)];
+    };
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
+            if (!at(x, y))
+                continue;
+            const bool edge = !at(x - 1, y) || !at(x + 1, y) || !at(x, y - 1) || !at(x, y + 1);
+            c.Set(x, y, edge ? outline : fill);
+        }
+}
+
+constexpr std::uint32_t kTransparent = 0x00000000;
+constexpr std::uint32_t kBody = 0xFF262626;
+constexpr std::uint32_t kBodyEdge = 0xFF5A5A5A;
+constexpr std::uint32_t kPin = 0xFFC8C8C8;
+constexpr std::uint32_t kBolt = 0xFFFFD800;
+constexpr std::uint32_t kBoltEdge = 0xFF9A5A00;
+
+// A chip with n pins on each long side, body from (x0, y0) to (x1, y1).
+void DrawChip(Canvas& c, int x0, int y0, int x1, int y1, int pins)
+{
+    const int pitch = (y1 - y0) / pins;
+    for (int i = 0; i < pins; ++i) {
+        const int y = y0 + i * pitch + pitch / 2 - 1;
+        c.Fill(x0 - 3, y, x0, y + 2, kPin);
+        c.Fill(x1, y, x1 + 3, y + 2, kPin);
+    }
+    c.Fill(x0, y0, x1, y1, kBodyEdge);
+    c.Fill(x0 + 1, y0 + 1, x1 - 1, y1 - 1, kBody);
+    const int mid = (x0 + x1) / 2;
+    c.Fill(mid - 2, y0 + 1, mid + 2, y0 + 3, kBodyEdge);  // the notch
+}
+
+const std::vector<PointF> kBoltShape{{7, 0}, {2, 9}, {5, 9}, {1, 17}, {10, 6}, {6.5, 6}, {10, 0}};
+
+ImageResource Store(const Canvas& c)
+{
+    static std::vector<std::vector<std::uint32_t>> keep;
+    keep.push_back(c.pixels);
+    return {c.width, c.height, keep.back().data()};
+}
+
+// A 3 x 5 pixel font for the letters of the name.
+constexpr std::array<std::array<const char*, 5>, 6> kLetters{{
+    {"##.", "#.#", "##.", "#.#", "##."},  // B
+    {"##.", "#.#", "##.", "#.#", "#.#"},  // R
+    {".#.", "#.#", "#.#", "#.#", ".#."},  // O
+    {"#.#", "#.#", "#.#", "#.#", ".#."},  // V
+    {"###", ".#.", ".#.", ".#.", "###"},  // I
+    {"#.#", "##.", "#..", "##.", "#.#"},  // K
+}};
+
+} // namespace
+
+const ImageResource& ProgramIcon()
+{
+    static const ImageResource icon = [] {
+        Canvas c(32, 32, kTransparent);
+        DrawChip(c, 8, 3, 24, 29, 6);
+        DrawPolygon(c, kBoltShape, 1.75, 7, 1, kBolt, kBoltEdge);
+        return Store(c);
+    }();
+    return icon;
+}
+
+const ImageResource& LogoBitmap()
+{
+    static const ImageResource logo = [] {
+        Canvas c(55, 40, 0xFF1E4E9A);
+        for (int y = 0; y < 40; ++y)
+            c.Fill(0, y, 55, y + 1, 0xFF000000 | (0x1E + y) << 16 | (0x4E + y * 2) << 8 | 0xC0);
+        DrawChip(c, 6, 4, 20, 28, 5);
+        DrawPolygon(c, kBoltShape, 1.45, 6, 2, kBolt, kBoltEdge);
+        for (std::size_t i = 0; i < kLetters.size(); ++i)
+            for (int row = 0; row < 5; ++row)
+                for (int col = 0; col < 3; ++col)
+                    if (kLetters[i][static_cast<std::size_t>(row)][col] == '#')
+                        c.Fill(27 + static_cast<int>(i) * 4 + col, 32 + row, 28 + static_cast<int>(i) * 4 + col, 33 + row,
+                               0xFFFFFFFF);
+        c.Fill(26, 8, 52, 9, 0xFFFFD800);
+        c.Fill(26, 12, 48, 13, 0xFFFFFFFF);
+        c.Fill(26, 16, 50, 17, 0xFFFFFFFF);
+        c.Fill(26, 20, 44, 21, 0xFFFFFFFF);
+        return Store(c);
+    }();
+    return logo;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The file that keeps the simulated chip between runs: exactly 8192 flash
+// bytes followed by one byte of lock bits.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "sim/ChipContents.h"
+
+namespace sim {
+
+inline constexpr std::size_t kChipFileSize = kFlashSize + 1;
+
+struct ChipFileLoad {
+    // Present when the file was read or is missing (a blank chip); absent
+    // when the file is there but is not a chip file, and error says why.
+    std::optional<ChipContents> contents;
+    std::string error;
+};
+
+class ChipFile {
+public:
+    explicit ChipFile(std::string path) : path_(std::move(path)) {}
+
+    const std::string& Path() const { return path_; }
+
+    ChipFileLoad Load() const;
+
+    // Writes contents atomically, creating the folder if needed. Refuses,
+    // leaving the file as it is, when the file there cannot be loaded as a
+    // chip file: whatever the user keeps there is never lost to a save.
+    bool Save(const ChipContents& contents, std::string* error = nullptr) const;
+
+private:
+    std::string path_;
+};
+
+// $XDG_DATA_HOME (else ~/.local/share) + "/brovik/simulated-chip.bin".
+std::string DefaultChipPath();
+
+} // namespace sim

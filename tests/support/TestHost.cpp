@@ -1,0 +1,78 @@
+#include "tests/support/TestHost.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <numeric>
+
+#include "framework/Dialog.h"
+
+namespace test {
+namespace {
+
+std::string MakeTempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "brovik-test-XXXXXX").string();
+    return ::mkdtemp(pattern.data()) ? pattern : std::string("/tmp");
+}
+
+} // namespace
+
+TestHost::TestHost() : m_dir(MakeTempDir()), m_ini(m_dir + "/brovik.INI") { m_previous = fw::InstallHost(this); }
+
+TestHost::~TestHost()
+{
+    fw::InstallHost(m_previous);
+    std::error_code ignored;
+    std::filesystem::remove_all(m_dir, ignored);
+}
+
+INT_PTR TestHost::RunModal(CDialog& dialog)
+{
+    modalTemplates.push_back(dialog.TemplateId());
+    journal.push_back({Event::Modal, std::to_string(dialog.TemplateId()), 0});
+    return onModal ? onModal(dialog) : IDOK;
+}
+
+int TestHost::MessageBox(CWnd*, const std::string& text, const std::string& caption, UINT type)
+{
+    boxes.push_back({text, caption, type & MB_ICONMASK});
+    journal.push_back({Event::Box, text, 0});
+    if (onBox)
+        onBox(boxes.back());
+    return IDOK;
+}
+
+bool TestHost::GetOpenFileName(CWnd*, const std::string& filter, std::string& path)
+{
+    journal.push_back({Event::FileDialog, filter, 0});
+    return onOpenFile && onOpenFile(path);
+}
+
+void TestHost::Sleep(std::uint32_t ms)
+{
+    sleeps.push_back(ms);
+    journal.push_back({Event::Sleep, {}, ms});
+    m_nowMicroseconds += static_cast<std::int64_t>(ms) * 1000;
+}
+
+int TestHost::GetProfileInt(const std::string& section, const std::string& entry, int defaultValue)
+{
+    return m_ini.GetInt(section, entry, defaultValue);
+}
+
+bool TestHost::WriteProfileInt(const std::string& section, const std::string& entry, int value)
+{
+    return m_ini.WriteInt(section, entry, value);
+}
+
+std::uint32_t TestHost::TotalSleptMs() const { return std::accumulate(sleeps.begin(), sleeps.end(), 0u); }
+
+std::vector<std::string> TestHost::BoxTexts() const
+{
+    std::vector<std::string> texts;
+    for (const auto& box : boxes)
+        texts.push_back(box.text);
+    return texts;
+}
+
+} // namespace test
