@@ -73,8 +73,13 @@ bool DesktopHost::GetOpenFileName(CWnd* owner, const std::string& filter, std::s
 {
     QFileDialog dialog(OwnerWidget(owner));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    // A typed name need not exist; it is used as typed.
+    // A typed name need not exist; it is used as typed, without a default
+    // suffix. Native dialogs of some desktops insist on an existing file in
+    // open mode, so Qt's own dialog is used.
     dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // The filter list shows the names only ("Hex File"), not the patterns.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setNameFilters(NameFilters(filter));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;

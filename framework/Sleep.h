@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "framework/Clock.h"
+
 namespace fw {
 
 // Suspends the thread for ms milliseconds: never less, and as little more as
@@ -8,5 +10,10 @@ namespace fw {
 void SleepMilliseconds(std::uint32_t ms);
 // Microseconds on the monotonic clock.
 std::int64_t MonotonicMicroseconds();
+
+class MonotonicClock final : public IClock {
+public:
+    std::int64_t NowMicroseconds() override { return MonotonicMicroseconds(); }
+};
 
 } // namespace fw

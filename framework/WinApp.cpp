@@ -67,10 +67,12 @@ namespace fw {
 
 void SetHelpText(const std::string& text) { HelpText() = text; }
 
-int RunApplication(int argc, char** argv, CWinApp& app)
+int RunApplication(int argc, char** argv, CWinApp& app, const std::function<bool()>& startup)
 {
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    if (startup && !startup())
+        return 1;
     app.InitInstance();
     return 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // CWinApp: the one application object. RunApplication starts the toolkit and
 // calls InitInstance; a FALSE result ends the program.
+#include <functional>
 #include <string>
 
 #include "framework/MessageMap.h"
@@ -30,9 +31,9 @@ CWinApp* AfxGetApp();
 
 namespace fw {
 
-// Starts the toolkit (a display connection, or Qt's offscreen platform),
-// applies the classic look, and runs app's InitInstance. Returns the exit code.
-int RunApplication(int argc, char** argv, CWinApp& app);
+// Starts the toolkit, runs startup (a false result ends the program with exit
+// code 1) and then app's InitInstance. Returns the exit code.
+int RunApplication(int argc, char** argv, CWinApp& app, const std::function<bool()>& startup = {});
 
 // The text that the Help command shows; the product sets it.
 void SetHelpText(const std::string& text);

@@ -23,14 +23,18 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <functional>
 #include <cstring>
 #include <memory>
 
+#include "framework/Gdi.h"
+#include "framework/GdiImpl.h"
 #include "framework/Icon.h"
 #include "framework/IconImpl.h"
 #include "framework/Menu.h"
 #include "framework/QtBridge.h"
 #include "framework/Styles.h"
+#include "framework/WindowDrawing.h"
 
 struct FwWindow {
     QWidget* widget = nullptr;       // the frame shown (dialog, control)
@@ -47,6 +51,7 @@ struct FwWindow {
     FwWindow* owner = nullptr;        // the window a dialog is modal to
     std::vector<FwWindow*> children;  // controls, in creation order
     QFont font;
+    std::unique_ptr<CFont> fontObject;  // the font as the drawing layer selects it
     CSize baseUnits{};
     HICON bigIcon = nullptr;
     HICON smallIcon = nullptr;
@@ -56,6 +61,8 @@ struct FwWindow {
     INT_PTR result = 0;
     bool destroying = false;
     QPainter* painter = nullptr;      // during WM_PAINT
+    QRect paintBounds;                // during WM_PAINT: what it repaints
+    std::function<void(const std::string&)> textObserver;
 };
 
 namespace fw {
@@ -177,10 +184,11 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override
+    void paintEvent(QPaintEvent* event) override
     {
         QPainter painter(this);
         m_h->painter = &painter;
+        m_h->paintBounds = event->rect();
         SendMessageTo(m_h, WM_ERASEBKGND, 0);
         SendMessageTo(m_h, WM_PAINT);
         m_h->painter = nullptr;
@@ -272,10 +280,11 @@ protected:
         if (childAt(event->pos()) == nullptr || qobject_cast<QGroupBox*>(childAt(event->pos())))
             ShowSystemMenu(m_h, event->globalPos());
     }
-    void paintEvent(QPaintEvent*) override
+    void paintEvent(QPaintEvent* event) override
     {
         QPainter painter(this);
         m_h->painter = &painter;
+        m_h->paintBounds = event->rect();
         SendMessageTo(m_h, WM_PAINT);
         m_h->painter = nullptr;
     }
@@ -386,6 +395,26 @@ HWND HandleOf(QWidget* widget)
 }
 
 QPainter* ActivePainter(HWND h) { return h ? h->painter : nullptr; }
+
+CRect PaintBounds(HWND h)
+{
+    if (!h || !h->painter)
+        return {};
+    const QRect& r = h->paintBounds;
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+CFont* WindowFont(HWND h)
+{
+    if (!h)
+        return nullptr;
+    const HWND dialog = h->dialog ? h : h->parent;
+    if (!dialog->fontObject) {
+        dialog->fontObject = std::make_unique<CFont>();
+        dialog->fontObject->Attach(CreateFontHandle(dialog->font));
+    }
+    return dialog->fontObject.get();
+}
 
 namespace window {
 
@@ -526,6 +555,8 @@ LRESULT DefaultProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SETTEXT:
         h->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
         ShowText(h);
+        if (h->textObserver)
+            h->textObserver(h->text);
         return TRUE;
     case WM_GETTEXT: {
         if (wParam == 0)
@@ -687,6 +718,11 @@ std::string FontDescription(HWND h)
 }
 
 CSize DialogBaseUnits(HWND dialog) { return dialog->baseUnits; }
+
+void SetTextObserver(HWND hWnd, std::function<void(const std::string&)> observer)
+{
+    hWnd->textObserver = std::move(observer);
+}
 
 } // namespace window
 } // namespace fw

@@ -2,6 +2,7 @@
 // The framework's windows: creation from templates, the default handling of
 // each kind of window, and the few window operations CWnd and CDialog need.
 // Implemented over Qt widgets in Window.cpp.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,5 +54,9 @@ CMenu* SystemMenu(HWND dialog);
 // The dialog font's name and point size as actually used.
 std::string FontDescription(HWND hWnd);
 CSize DialogBaseUnits(HWND dialog);
+// Called with the new text whenever the window's text is set (WM_SETTEXT
+// reaching the default handling): how the console front end and tests follow
+// the status line.
+void SetTextObserver(HWND hWnd, std::function<void(const std::string&)> observer);
 
 } // namespace fw::window

@@ -6,6 +6,16 @@
 #include "framework/Host.h"
 #include "framework/Menu.h"
 #include "framework/Window.h"
+#include "framework/WindowDrawing.h"
+
+namespace {
+std::function<void()>& CommandDoneHandler()
+{
+    static std::function<void()> handler;
+    return handler;
+}
+int g_commandDepth = 0;
+} // namespace
 
 CWnd::CWnd() = default;
 
@@ -69,8 +79,12 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
             if (entry.message == WM_COMMAND && entry.code == code && entry.id == id) {
                 const CurrentMessage saved = m_current;
                 m_current = {WM_COMMAND, wParam, lParam};
+                ++g_commandDepth;
                 entry.thunk(this, wParam, lParam);
+                --g_commandDepth;
                 m_current = saved;
+                if (g_commandDepth == 0 && CommandDoneHandler())
+                    CommandDoneHandler()();
                 return TRUE;
             }
         }
@@ -143,6 +157,7 @@ UINT CWnd::IsDlgButtonChecked(int id) const
 }
 
 CWnd* CWnd::GetParent() const { return fw::window::PermanentWrapper(fw::window::Parent(m_hWnd)); }
+CFont* CWnd::GetFont() const { return fw::WindowFont(m_hWnd); }
 
 void CWnd::GetClientRect(CRect* rect) const { *rect = fw::window::ClientRect(m_hWnd); }
 DWORD CWnd::GetStyle() const { return fw::window::Style(m_hWnd); }
@@ -177,6 +192,8 @@ int CWnd::MessageBox(const std::string& text, const std::string& caption, UINT t
 CWnd* FromHandle(HWND hWnd) { return fw::window::PermanentWrapper(hWnd); }
 
 namespace fw {
+
+void SetCommandDoneHandler(std::function<void()> handler) { CommandDoneHandler() = std::move(handler); }
 
 LRESULT SendMessageTo(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {

@@ -2,6 +2,7 @@
 // CWnd: a C++ object attached to a window. Messages sent to it go through its
 // virtual WindowProc and its message map; what no entry handles gets the
 // window's default handling.
+#include <functional>
 #include <string>
 
 #include "framework/Geometry.h"
@@ -13,6 +14,7 @@ struct FwWindow;              // the framework's window, defined with the widget
 using HWND = FwWindow*;
 struct FwIcon;
 using HICON = FwIcon*;
+class CFont;
 class CMenu;
 
 class CWnd : public CObject {
@@ -48,6 +50,8 @@ public:
     std::string GetDlgItemText(int id) const;
     UINT IsDlgButtonChecked(int id) const;
     CWnd* GetParent() const;
+    // The dialog's font, which its controls draw with too.
+    CFont* GetFont() const;
 
     void GetClientRect(CRect* rect) const;
     DWORD GetStyle() const;
@@ -93,4 +97,7 @@ CWnd* FromHandle(HWND hWnd);
 namespace fw {
 // Sends msg to a window: to its attached object, else to its default handling.
 LRESULT SendMessageTo(HWND hWnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+// Called after each command or notification handler that ran while no other
+// handler was running: once at the end of every operation a button starts.
+void SetCommandDoneHandler(std::function<void()> handler);
 }

@@ -1,0 +1,322 @@
+// Contexts over Qt painters. A window context borrows the painter of the
+// running paint and leaves its state as it found it after every operation; a
+// memory context paints on the pixels of its selected bitmap, one short-lived
+// painter per operation, so the bitmap can be read or swapped at any time.
+#include "framework/Dc.h"
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QPixmap>
+#include <QRect>
+
+#include <memory>
+#include <optional>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "framework/GdiImpl.h"
+#include "framework/Icon.h"
+#include "framework/IconImpl.h"
+#include "framework/QtBridge.h"
+#include "framework/WindowDrawing.h"
+
+namespace {
+
+struct DrawingState {
+    COLORREF textColour = RGB(0, 0, 0);
+    COLORREF bkColour = RGB(255, 255, 255);
+    int bkMode = OPAQUE;
+    CFont* font = nullptr;
+    std::optional<QFont> qtFont;    // a copy: drawing never reaches into a deleted CFont
+    CPoint origin;
+    std::optional<QRect> clip;      // device coordinates; none: the whole device
+};
+
+} // namespace
+
+struct FwDC {
+    QPainter* windowPainter = nullptr;  // the running paint of a window, borrowed
+    QRect windowBounds;                 // the area that paint repaints
+    std::unique_ptr<CBitmap> stockBitmap;
+    CBitmap* bitmap = nullptr;          // memory contexts: the selected bitmap
+    DrawingState state;
+    std::vector<DrawingState> saved;
+};
+
+namespace {
+
+QRect ToQt(const CRect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+
+// Attributes live in both contexts when the two differ; the previous value
+// comes from the attribute context, as the output one only follows it.
+template <class Change> auto ChangeBoth(HDC output, HDC attributes, Change change)
+{
+    using Result = decltype(change(*output));
+    if constexpr (std::is_void_v<Result>) {
+        if (output && output != attributes)
+            change(*output);
+        if (attributes)
+            change(*attributes);
+    } else {
+        Result previous{};
+        if (output && output != attributes)
+            previous = change(*output);
+        if (attributes)
+            previous = change(*attributes);
+        return previous;
+    }
+}
+
+QImage* Pixels(const FwDC& dc) { return dc.bitmap ? fw::ImageOf(dc.bitmap->m_hObject) : nullptr; }
+
+QRect DeviceBounds(const FwDC& dc)
+{
+    if (dc.windowPainter)
+        return dc.windowBounds;
+    const QImage* pixels = Pixels(dc);
+    return pixels ? pixels->rect() : QRect();
+}
+
+void Prepare(QPainter& painter, const DrawingState& state)
+{
+    if (state.clip)
+        painter.setClipRect(*state.clip, Qt::IntersectClip);
+    painter.translate(-state.origin.x, -state.origin.y);
+    if (state.qtFont)
+        painter.setFont(*state.qtFont);
+}
+
+// Runs draw with a painter in the context's logical coordinates and clip.
+template <class Draw> void Paint(HDC dc, Draw draw)
+{
+    if (!dc || (dc->state.clip && dc->state.clip->isEmpty()))
+        return;
+    if (dc->windowPainter) {
+        QPainter& painter = *dc->windowPainter;
+        painter.save();
+        Prepare(painter, dc->state);
+        draw(painter);
+        painter.restore();
+        return;
+    }
+    QImage* pixels = Pixels(*dc);
+    if (!pixels || pixels->isNull())
+        return;
+    QPainter painter(pixels);
+    Prepare(painter, dc->state);
+    draw(painter);
+}
+
+int TextFlags(UINT format)
+{
+    int flags = 0;
+    if (format & DT_CENTER)
+        flags |= Qt::AlignHCenter;
+    else if (format & DT_RIGHT)
+        flags |= Qt::AlignRight;
+    else
+        flags |= Qt::AlignLeft;
+    // Vertical placement applies to single lines only; other text starts at the top.
+    if ((format & DT_SINGLELINE) && (format & DT_VCENTER))
+        flags |= Qt::AlignVCenter;
+    else if ((format & DT_SINGLELINE) && (format & DT_BOTTOM))
+        flags |= Qt::AlignBottom;
+    else
+        flags |= Qt::AlignTop;
+    if (format & DT_SINGLELINE)
+        flags |= Qt::TextSingleLine;
+    if (format & DT_NOCLIP)
+        flags |= Qt::TextDontClip;
+    return flags;
+}
+
+} // namespace
+
+CDC::CDC() = default;
+
+CDC::~CDC()
+{
+    if (m_hDC)
+        DeleteDC();
+}
+
+BOOL CDC::CreateCompatibleDC(CDC*)
+{
+    if (m_hDC)
+        return FALSE;
+    auto* dc = new FwDC;
+    dc->stockBitmap = std::make_unique<CBitmap>();
+    dc->stockBitmap->CreateCompatibleBitmap(nullptr, 1, 1);
+    dc->bitmap = dc->stockBitmap.get();
+    m_hDC = m_hAttribDC = dc;
+    return TRUE;
+}
+
+BOOL CDC::DeleteDC()
+{
+    if (!m_hDC)
+        return FALSE;
+    delete m_hDC;
+    m_hDC = m_hAttribDC = nullptr;
+    return TRUE;
+}
+
+CFont* CDC::SelectObject(CFont* font)
+{
+    return ChangeBoth(m_hDC, m_hAttribDC, [font](FwDC& dc) {
+        CFont* previous = dc.state.font;
+        dc.state.font = font;
+        if (font && font->m_hObject)
+            dc.state.qtFont = fw::FontOf(font->m_hObject);
+        else
+            dc.state.qtFont.reset();
+        return previous;
+    });
+}
+
+CBitmap* CDC::SelectObject(CBitmap* bitmap)
+{
+    if (!bitmap || !m_hDC || m_hDC->windowPainter)
+        return nullptr;
+    CBitmap* previous = m_hDC->bitmap;
+    m_hDC->bitmap = bitmap;
+    return previous;
+}
+
+COLORREF CDC::SetTextColor(COLORREF colour)
+{
+    return ChangeBoth(m_hDC, m_hAttribDC, [colour](FwDC& dc) { return std::exchange(dc.state.textColour, colour); });
+}
+
+COLORREF CDC::SetBkColor(COLORREF colour)
+{
+    return ChangeBoth(m_hDC, m_hAttribDC, [colour](FwDC& dc) { return std::exchange(dc.state.bkColour, colour); });
+}
+
+int CDC::SetBkMode(int mode)
+{
+    return ChangeBoth(m_hDC, m_hAttribDC, [mode](FwDC& dc) { return std::exchange(dc.state.bkMode, mode); });
+}
+
+CPoint CDC::SetWindowOrg(int x, int y)
+{
+    return ChangeBoth(m_hDC, m_hAttribDC, [x, y](FwDC& dc) { return std::exchange(dc.state.origin, CPoint{x, y}); });
+}
+
+int CDC::SaveDC()
+{
+    return ChangeBoth(m_hDC, m_hAttribDC, [](FwDC& dc) {
+        dc.saved.push_back(dc.state);
+        return static_cast<int>(dc.saved.size());
+    });
+}
+
+BOOL CDC::RestoreDC(int savedDC)
+{
+    return ChangeBoth(m_hDC, m_hAttribDC, [savedDC](FwDC& dc) -> BOOL {
+        if (savedDC < 1 || static_cast<std::size_t>(savedDC) > dc.saved.size())
+            return FALSE;
+        dc.state = dc.saved[static_cast<std::size_t>(savedDC) - 1];
+        dc.saved.resize(static_cast<std::size_t>(savedDC) - 1);
+        return TRUE;
+    });
+}
+
+int CDC::IntersectClipRect(const CRect& rect)
+{
+    ChangeBoth(m_hDC, m_hAttribDC, [&rect](FwDC& dc) {
+        const QRect device = rect.IsRectEmpty() ? QRect() : ToQt(rect).translated(-dc.state.origin.x, -dc.state.origin.y);
+        dc.state.clip = dc.state.clip ? dc.state.clip->intersected(device) : device;
+    });
+    CRect box;
+    return GetClipBox(&box);
+}
+
+int CDC::GetClipBox(CRect* rect) const
+{
+    *rect = {};
+    if (!m_hDC)
+        return RGN_ERROR;
+    QRect box = DeviceBounds(*m_hDC);
+    if (m_hDC->state.clip)
+        box = box.intersected(*m_hDC->state.clip);
+    if (box.isEmpty())
+        return NULLREGION;
+    box.translate(m_hDC->state.origin.x, m_hDC->state.origin.y);
+    *rect = {box.left(), box.top(), box.left() + box.width(), box.top() + box.height()};
+    return SIMPLEREGION;
+}
+
+void CDC::FillSolidRect(const CRect& rect, COLORREF colour)
+{
+    if (rect.IsRectEmpty())
+        return;
+    Paint(m_hDC, [&](QPainter& painter) { painter.fillRect(ToQt(rect), fw::ColorOf(colour)); });
+}
+
+int CDC::DrawText(const std::string& text, const CRect& rect, UINT format)
+{
+    int height = 0;
+    Paint(m_hDC, [&](QPainter& painter) {
+        const QString qtText = QString::fromStdString(text);
+        const QRect box = ToQt(rect);
+        const int flags = TextFlags(format);
+        if (m_hDC->state.bkMode == OPAQUE) {
+            QRect cell = painter.boundingRect(box, flags, qtText);
+            if (!(format & DT_NOCLIP))
+                cell = cell.intersected(box);
+            painter.fillRect(cell, fw::ColorOf(m_hDC->state.bkColour));
+        }
+        painter.setPen(fw::ColorOf(m_hDC->state.textColour));
+        QRect drawn;
+        painter.drawText(box, flags, qtText, &drawn);
+        height = drawn.height();
+    });
+    return height;
+}
+
+BOOL CDC::DrawIcon(int x, int y, HICON icon)
+{
+    if (!icon || !m_hDC)
+        return FALSE;
+    Paint(m_hDC, [&](QPainter& painter) {
+        painter.drawPixmap(QRect(x, y, fw::kIconWidth, fw::kIconHeight), fw::PixmapOf(icon));
+    });
+    return TRUE;
+}
+
+BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSource, int ySource, DWORD rop)
+{
+    if (rop != SRCCOPY || !m_hDC || !source || !source->m_hDC)
+        return FALSE;
+    const FwDC& from = *source->m_hDC;
+    const QImage* pixels = Pixels(from);
+    if (!pixels || from.windowPainter)
+        return FALSE;
+    const QRect block(xSource - from.state.origin.x, ySource - from.state.origin.y, width, height);
+    // A copy within one bitmap must not read what it is overwriting.
+    const QImage copied = Pixels(*m_hDC) == pixels ? pixels->copy(block) : QImage();
+    Paint(m_hDC, [&](QPainter& painter) {
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        if (copied.isNull())
+            painter.drawImage(QPoint(x, y), *pixels, block);
+        else
+            painter.drawImage(QPoint(x, y), copied);
+    });
+    return TRUE;
+}
+
+CPaintDC::CPaintDC(CWnd* wnd)
+{
+    const HWND hWnd = wnd ? wnd->m_hWnd : nullptr;
+    QPainter* painter = fw::ActivePainter(hWnd);
+    if (!painter)
+        return;
+    auto* dc = new FwDC;
+    dc->windowPainter = painter;
+    dc->windowBounds = ToQt(fw::PaintBounds(hWnd));
+    m_hDC = m_hAttribDC = dc;
+}
