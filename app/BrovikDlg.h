@@ -1,0 +1,98 @@
+#pragma once
+// The main dialog. It owns all state of the program; its methods are spread
+// over app/ (members, command map, start-up, settings), port/ (the serial
+// link), device/ (flash and lock-bit operations) and hex/ (the HEX loader).
+#include <cstdint>
+
+#include "app/LptDlg.h"
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
+#include "port/ParallelPort.h"
+#include "res/resource.h"
+#include "ui/TextProgressCtrl.h"
+
+class CBrovikDlg : public CDialog {
+public:
+    enum { IDD = IDD_BROVIK_DIALOG };
+    static constexpr std::uint32_t kFileBufferSize = 24576;
+    static constexpr std::uint32_t kImageSize = 8192;
+
+    explicit CBrovikDlg(CWnd* pParent = nullptr);
+    ~CBrovikDlg() override;
+
+    CTextProgressCtrl m_progress;
+    CButton m_lpt1;
+    CButton m_lpt2;
+    CButton m_lpt3;
+    CParallelPort m_port;
+    CLptDlg m_lptDlg;
+    std::uint32_t m_delayBit;
+    std::uint32_t m_delayByte;
+    std::uint8_t m_fileBuffer[kFileBufferSize];
+    std::uint8_t m_image[kImageSize];
+    std::uint8_t* m_pFileBuffer;
+    std::uint32_t m_fileLength;
+    std::uint32_t m_lastAddress;
+    HICON m_hIcon;
+
+    // Settings and port selection.
+    void LoadPortSelection();
+    void LoadDelays();
+    void OnLpt1();
+    void OnLpt2();
+    void OnLpt3();
+    void OnChangeDelayBit();
+    void OnChangeDelayByte();
+
+    // The serial link.
+    void BitDelay();
+    void ClockPulse();
+    void SetSckHigh();
+    void SetSckLow();
+    void SetResetLineHigh();
+    void ClearSckAndResetLine();
+    void SetMosiHigh();
+    void SendCommand(const std::uint8_t command[3], std::uint8_t reply[3]);
+    void EnterProgramming();
+    void ReleaseTarget();
+    void ProgrammingEnable();
+    int CheckTarget();
+
+    // Flash operations.
+    void OnErase();
+    int OnBlank();
+    void OnProgram();
+    int ProgramLoop();
+    int OnVerify();
+    void OnAuto();
+
+    // Lock bits.
+    void OnLockBit();
+    void ProgramLockBit1();
+    void ProgramLockBit2();
+    void ProgramLockBit3();
+
+    // HEX loading.
+    void OnOpenHexFile();
+    int ParseHexFile();
+    int StoreRecord(std::uint32_t address, const std::uint8_t* data, std::uint8_t count);
+    std::uint8_t HexDigit(char character);
+
+    // Window messages.
+    BOOL OnInitDialog() override;
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnPaint();
+    HICON OnQueryDragIcon();
+
+    FW_DECLARE_MESSAGE_MAP();
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+
+private:
+    // Sleeps factor x base milliseconds, with the factor capped at 1000 so
+    // that a mistyped delay cannot stall an operation for days.
+    void SleepScaled(std::uint32_t baseMilliseconds);
+    // The lock routines differ only in the command and their two texts.
+    void ProgramLockLevel(std::uint8_t commandByte1, const char* startText, const char* okText);
+};

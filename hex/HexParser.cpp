@@ -1,0 +1,110 @@
+// The Intel HEX record parser, the record copier and the digit decoder.
+#include "app/BrovikDlg.h"
+
+namespace {
+
+const char kNotHexFormat[] = "File not intel hex format\n";
+
+// The ":" must stand within this many characters of where the search starts.
+constexpr std::uint32_t kSearchLimit = 255;
+// ":", count, address, type and checksum: everything but the data digits.
+constexpr std::uint32_t kRecordFrameLength = 11;
+// What HexDigit gives for a character that has no digit value.
+constexpr std::uint8_t kNoDigitValue = 0xFF;
+
+} // namespace
+
+int CBrovikDlg::ParseHexFile()
+{
+    // The bytes read are where the read put them.
+    const std::uint8_t* const bytes = m_pFileBuffer;
+    const std::uint32_t length = m_fileLength;
+
+    bool badDigit = false;
+    // The byte written as the two digits at index and index + 1.
+    const auto byteAt = [&](std::uint32_t index) {
+        const std::uint8_t high = HexDigit(static_cast<char>(bytes[index]));
+        const std::uint8_t low = HexDigit(static_cast<char>(bytes[index + 1]));
+        if (high == kNoDigitValue || low == kNoDigitValue)
+            badDigit = true;
+        return static_cast<std::uint8_t>(high * 16 + low);
+    };
+
+    std::uint32_t position = 0;
+    for (;;) {
+        std::uint32_t passed = 0;
+        while (position < length && bytes[position] != ':' && passed < kSearchLimit) {
+            ++position;
+            ++passed;
+        }
+        if (position == length || passed == kSearchLimit) {
+            MessageBox(kNotHexFormat);
+            return 0;
+        }
+
+        const std::uint32_t start = position;
+        // A record cut off by the end of the bytes read is a format fault.
+        if (length - start < kRecordFrameLength) {
+            MessageBox(kNotHexFormat);
+            return 0;
+        }
+        const std::uint8_t count = byteAt(start + 1);
+        if (badDigit || length - start < kRecordFrameLength + 2u * count) {
+            MessageBox(kNotHexFormat);
+            return 0;
+        }
+        const std::uint8_t addressHigh = byteAt(start + 3);
+        const std::uint8_t addressLow = byteAt(start + 5);
+        const std::uint8_t type = byteAt(start + 7);
+        std::uint8_t data[255];
+        for (std::uint32_t i = 0; i < count; ++i)
+            data[i] = byteAt(start + 9 + 2 * i);
+        const std::uint32_t checksumAt = start + 9 + 2u * count;
+        const std::uint8_t checksum = byteAt(checksumAt);
+        // The next search starts on the checksum's second digit.
+        position = checksumAt + 1;
+        if (badDigit) {
+            MessageBox(kNotHexFormat);
+            return 0;
+        }
+
+        auto sum = static_cast<std::uint8_t>(count + addressHigh + addressLow + type);
+        for (std::uint32_t i = 0; i < count; ++i)
+            sum += data[i];
+        if (checksum != static_cast<std::uint8_t>(256 - sum)) {
+            MessageBox("Check sum error");
+            return 0;
+        }
+
+        if (type == 0 && count > 0)
+            StoreRecord(static_cast<std::uint32_t>(addressHigh << 8 | addressLow), data, count);
+        if (type == 1)
+            return 1;
+    }
+}
+
+int CBrovikDlg::StoreRecord(std::uint32_t address, const std::uint8_t* data, std::uint8_t count)
+{
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (address + i < kImageSize)
+            m_image[address + i] = data[i];
+    }
+    // Once a record has reached beyond the image, later records that end lower
+    // do not bring the last address back: the file is refused rather than
+    // programmed with part of its data left out.
+    if (m_lastAddress < kImageSize)
+        m_lastAddress = address + count - 1;
+    return 1;
+}
+
+std::uint8_t CBrovikDlg::HexDigit(char character)
+{
+    // "0" to "F"; the seven characters between "9" and "A" count as 0.
+    static constexpr std::uint8_t kDigitValues[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0,
+                                                     0, 0, 0, 0, 0, 10, 11, 12, 13, 14, 15};
+    if (character >= 'a' && character <= 'f')
+        character = static_cast<char>(character - 'a' + 'A');
+    if (character < '0' || character > 'F')
+        return kNoDigitValue;
+    return kDigitValues[character - '0'];
+}

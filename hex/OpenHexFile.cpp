@@ -1,0 +1,53 @@
+// The "Open Hex File" command: reads the chosen file into the raw buffer and
+// parses it into the code image.
+#include <cstring>
+
+#include "app/BrovikDlg.h"
+#include "framework/File.h"
+#include "framework/FileDialog.h"
+
+void CBrovikDlg::OnOpenHexFile()
+{
+    CFileDialog dialog(TRUE, nullptr, nullptr, 0, "Hex File|*.hex||", this);
+    if (dialog.DoModal() != IDOK)
+        return;
+
+    m_progress.SetPos(0);
+    m_progress.SetRange(0, 1);
+    m_progress.SetStep(1);
+
+    // Open for the whole command, so that nobody else opens the file meanwhile.
+    CFile file;
+    try {
+        file.Open(dialog.GetPathName(), CFile::modeRead | CFile::shareExclusive);
+        const std::uint64_t length = file.GetLength();
+        if (length > kFileBufferSize) {
+            MessageBox("Error! Your hex file is more than 24576 bytes.");
+            return;
+        }
+        m_pFileBuffer = m_fileBuffer;
+        // A file that has shrunk since its length was taken counts only as far
+        // as it could be read: the parser must not see the earlier bytes behind it.
+        m_fileLength = file.Read(m_pFileBuffer, static_cast<UINT>(length));
+    } catch (const CFileException& fault) {
+        fault.ReportError();
+        return;
+    }
+
+    std::memset(m_image, 0x00, sizeof m_image);
+    m_lastAddress = 0;
+    const int parsed = ParseHexFile();
+    if (m_lastAddress >= kImageSize) {
+        MessageBox("Error! Your hex file is more than 8192 bytes.");
+        m_lastAddress = 0;
+        m_progress.SetShowText(TRUE);
+        return;
+    }
+    if (!parsed) {
+        m_lastAddress = 0;
+        m_progress.SetShowText(TRUE);
+        return;
+    }
+    m_progress.StepIt();
+    m_progress.SetWindowText("Load Hex File Ok");
+}

@@ -1,0 +1,132 @@
+// The serial programming link: every line change is one read-modify-write of
+// a printer-port register, at the moment it happens; nothing keeps a copy.
+//
+//   SCK             data bit 0    MOSI  control bit 0
+//   reset-control   data bit 1    MISO  status bit 6
+#include <algorithm>
+
+#include "app/BrovikDlg.h"
+#include "framework/Host.h"
+
+namespace {
+constexpr int kSck = 0x01;
+constexpr int kResetLine = 0x02;
+constexpr int kMosi = 0x01;
+constexpr int kMiso = 0x40;
+constexpr std::uint32_t kCountdown = 5500;
+// Factors above this are used as this much: a mistyped delay must not make an
+// operation run for days.
+constexpr std::uint32_t kFactorCap = 1000;
+
+constexpr std::uint8_t kReadCode = 0x01;
+constexpr std::uint8_t kWriteCode = 0x02;
+constexpr std::uint8_t kTestPattern = 0xAA;
+// The filler of the presence check's first read; the chip ignores it.
+constexpr std::uint8_t kFirstReadFiller = 0x00;
+} // namespace
+
+void CBrovikDlg::BitDelay()
+{
+    const std::uint32_t countdowns = std::min(m_delayBit, kFactorCap);
+    for (std::uint32_t i = 0; i < countdowns; ++i) {
+        // volatile: the countdown is the bit clock and must really run.
+        volatile std::uint32_t counter = kCountdown;
+        while (counter > 0)
+            counter = counter - 1;
+    }
+}
+
+void CBrovikDlg::SleepScaled(std::uint32_t baseMilliseconds)
+{
+    fw::CurrentHost().Sleep(std::min(m_delayByte, kFactorCap) * baseMilliseconds);
+}
+
+void CBrovikDlg::SetSckHigh() { m_port.WriteData(m_port.ReadData() | kSck); }
+void CBrovikDlg::SetSckLow() { m_port.WriteData(m_port.ReadData() & ~kSck & 0xFF); }
+void CBrovikDlg::SetResetLineHigh() { m_port.WriteData(m_port.ReadData() | kResetLine); }
+void CBrovikDlg::ClearSckAndResetLine() { m_port.WriteData(m_port.ReadData() & ~(kSck | kResetLine) & 0xFF); }
+void CBrovikDlg::SetMosiHigh() { m_port.WriteControl(m_port.ReadControl() | kMosi); }
+
+void CBrovikDlg::ClockPulse()
+{
+    SetSckHigh();
+    BitDelay();
+    SetSckLow();
+    BitDelay();
+}
+
+void CBrovikDlg::SendCommand(const std::uint8_t command[3], std::uint8_t reply[3])
+{
+    for (int i = 0; i < 3; ++i) {
+        std::uint8_t received = 0;
+        for (int bit = 7; bit >= 0; --bit) {
+            const int level = (command[i] >> bit) & 1;
+            m_port.WriteControl((m_port.ReadControl() & 0xFE) | level);
+            if (m_port.ReadStatus() & kMiso)
+                received = static_cast<std::uint8_t>(received | (1 << bit));
+            ClockPulse();
+        }
+        reply[i] = received;
+    }
+}
+
+void CBrovikDlg::EnterProgramming()
+{
+    SetSckLow();
+    SleepScaled(200);
+    ClearSckAndResetLine();
+    SleepScaled(200);
+    SetResetLineHigh();
+    SleepScaled(200);
+    ClearSckAndResetLine();
+    SleepScaled(200);
+}
+
+void CBrovikDlg::ReleaseTarget()
+{
+    SetSckHigh();
+    SetMosiHigh();
+    SetResetLineHigh();
+}
+
+void CBrovikDlg::ProgrammingEnable()
+{
+    const std::uint8_t command[3] = {0xAC, 0x53, 0x00};
+    std::uint8_t reply[3];
+    SendCommand(command, reply);
+}
+
+int CBrovikDlg::CheckTarget()
+{
+    LoadPortSelection();
+    EnterProgramming();
+    ProgrammingEnable();
+
+    // One buffer for all four commands: the second read carries the data byte
+    // of the write before it as its filler.
+    std::uint8_t command[3] = {kReadCode, 0x00, kFirstReadFiller};
+    std::uint8_t reply[3];
+    SendCommand(command, reply);
+    SleepScaled(4);
+    const std::uint8_t saved = reply[2];
+
+    command[0] = kWriteCode;
+    command[2] = kTestPattern;
+    SendCommand(command, reply);
+    SleepScaled(4);
+
+    command[0] = kReadCode;
+    SendCommand(command, reply);
+    SleepScaled(4);
+    const bool answered = reply[2] == kTestPattern;
+
+    command[0] = kWriteCode;
+    command[2] = saved;
+    SendCommand(command, reply);
+    SleepScaled(4);
+    if (answered)
+        return 1;
+    ReleaseTarget();
+    MessageBox("Error! Please check your CPU, printer port and power supply.");
+    return 0;
+}
