@@ -1,0 +1,74 @@
+#include "cli/ConsoleHost.h"
+
+#include <algorithm>
+
+#include "cli/SessionClock.h"
+#include "cli/StatusPrinter.h"
+#include "framework/Dialog.h"
+
+namespace cli {
+namespace {
+
+std::pair<std::string, std::string> SettingKey(std::string section, std::string entry)
+{
+    const auto upper = [](std::string& name) {
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
+    };
+    upper(section);
+    upper(entry);
+    return {std::move(section), std::move(entry)};
+}
+
+} // namespace
+
+ConsoleHost::ConsoleHost(fw::IPortBackend& port, SessionClock& clock, StatusPrinter& status, std::ostream& errors)
+    : port_(port), clock_(clock), status_(status), errors_(errors)
+{
+}
+
+INT_PTR ConsoleHost::RunModal(CDialog& dialog)
+{
+    ++faults_;
+    status_.EndLine();
+    errors_ << "brovik-cli: dialog " << dialog.TemplateId() << " asked for a choice that a console run cannot show\n";
+    errors_.flush();
+    return IDOK;
+}
+
+int ConsoleHost::MessageBox(CWnd*, const std::string& text, const std::string&, UINT)
+{
+    ++faults_;
+    status_.EndLine();
+    const auto end = text.find_last_not_of('\n');
+    errors_ << (end == std::string::npos ? std::string() : text.substr(0, end + 1)) << '\n';
+    errors_.flush();
+    return IDOK;
+}
+
+bool ConsoleHost::GetOpenFileName(CWnd*, const std::string&, std::string& path)
+{
+    if (!fileAnswer_)
+        return false;
+    path = std::move(*fileAnswer_);
+    fileAnswer_.reset();
+    return true;
+}
+
+void ConsoleHost::Sleep(std::uint32_t ms) { clock_.Sleep(ms); }
+
+std::int64_t ConsoleHost::NowMicroseconds() { return clock_.NowMicroseconds(); }
+
+int ConsoleHost::GetProfileInt(const std::string& section, const std::string& entry, int defaultValue)
+{
+    const auto found = settings_.find(SettingKey(section, entry));
+    return found == settings_.end() ? defaultValue : found->second;
+}
+
+bool ConsoleHost::WriteProfileInt(const std::string& section, const std::string& entry, int value)
+{
+    settings_[SettingKey(section, entry)] = value;
+    return true;
+}
+
+} // namespace cli

@@ -1,0 +1,13 @@
+#pragma once
+// The exit status of brovik-cli, for scripts.
+namespace cli {
+
+inline constexpr int kExitSucceeded = 0;
+// The command ran and failed: a fault was reported, a HEX file was refused,
+// the blank check or the verify found a difference, or the chip file could
+// not be read or written.
+inline constexpr int kExitFailed = 1;
+// The command line cannot be run: nothing was touched.
+inline constexpr int kExitUsage = 2;
+
+} // namespace cli

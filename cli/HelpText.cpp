@@ -1,0 +1,69 @@
+#include "cli/HelpText.h"
+
+namespace cli {
+
+std::string HelpText(const std::string& settingsPath, const std::string& defaultChipPath)
+{
+    return R"(Usage: brovik-cli [OPTIONS] COMMAND
+
+Runs the operations of the brovik dialog program from a terminal: the same
+code the buttons run, with no window and no display needed.
+
+Commands:
+  erase          erase the flash (all bytes 0xFF) and clear the lock bits
+  blank          check that all 8192 flash bytes read 0xFF
+  program FILE   load the Intel HEX file FILE and write it to the flash
+  verify FILE    load FILE and compare the flash with it
+  auto FILE      load FILE, then erase, blank check, program and verify
+  lock 1|2|3     set lock level 1, 2 or 3 (only erase clears it again)
+  read FILE      read all 8192 flash bytes and write them to FILE as Intel HEX
+                 (16-byte data records); the file loads back in program/verify
+  A HEX file is loaded exactly as "Open Hex File" does, with the same checks
+  and messages; a refused file ends the run before the chip is touched.
+
+Options:
+  --port lpt1|lpt2|lpt3|sim
+                 the printer port the adapter is on, or sim for the simulated
+                 chip (adapter at LPT1, 0x378); default: the LPT PORT that the
+                 dialog program stored
+  --chip FILE    the chip file of the simulated chip (with --port sim only);
+                 default: the chip file of brovik-sim
+  --fast         for the simulated chip only (with --port sim): simulated time
+                 passes at once, sleeps advance a virtual clock instead of
+                 waiting (the bit clock still runs at its own speed); with a
+                 real port it is a usage error
+  --bit-delay N  bit delay, 1 to 10; default: the stored DELAY BIT if it is
+                 1 to 10, else 1
+  --byte-delay N byte delay, 1 to 10; default: the stored DELAY BYTE if it is
+                 1 to 10, else 1
+  --verbose      before the command, print the port address and the delays
+                 in use to standard error
+  -h, --help     print this text
+
+Output:
+  Status texts go to standard output. On a terminal they are one line redrawn
+  in place, a 30-character bar followed by the text; otherwise one line per
+  new text. Message texts (faults) go to standard error.
+
+Settings:
+  Read from )" + settingsPath +
+           R"(
+  (section [BROVIK]: LPT PORT, DELAY BIT, DELAY BYTE) and kept in memory for
+  the run: brovik-cli never writes that file and never asks for a port.
+
+Simulated chip:
+  Default chip file: )" + defaultChipPath +
+           R"(
+  8192 flash bytes followed by one byte of lock bits; a missing file is a blank
+  chip. It is written back (atomically) only when the run changed the chip; a
+  file that cannot be read as a chip file ends the run and is left as it is.
+
+Exit status:
+  0  the command succeeded
+  1  the command failed: a fault message, a refused HEX file, a failed blank
+     check or verify, or a chip file that could not be read or written
+  2  usage error; nothing was touched
+)";
+}
+
+} // namespace cli

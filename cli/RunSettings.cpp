@@ -1,0 +1,36 @@
+#include "cli/RunSettings.h"
+
+#include "framework/IniFile.h"
+
+namespace cli {
+namespace {
+
+int StoredDelay(const fw::IniFile& stored, const char* entry)
+{
+    const int value = stored.GetInt(kSettingsSection, entry, 0);
+    return value >= kMinDelay && value <= kMaxDelay ? value : kMinDelay;
+}
+
+} // namespace
+
+std::variant<RunSettings, UsageError> ResolveRunSettings(const Options& options, const fw::IniFile& stored)
+{
+    RunSettings settings{};
+    if (options.port) {
+        settings.port = *options.port;
+        settings.lptPort = settings.port == PortChoice::Lpt2 ? 2 : settings.port == PortChoice::Lpt3 ? 3 : 1;
+    } else {
+        const int storedPort = stored.GetInt(kSettingsSection, kLptPortEntry, 0);
+        if (storedPort < 1 || storedPort > 3) {
+            return UsageError{"no printer port chosen: pass --port lpt1, lpt2, lpt3 or sim (" + stored.Path() +
+                              " holds no LPT PORT of 1 to 3)"};
+        }
+        settings.port = storedPort == 1 ? PortChoice::Lpt1 : storedPort == 2 ? PortChoice::Lpt2 : PortChoice::Lpt3;
+        settings.lptPort = storedPort;
+    }
+    settings.bitDelay = options.bitDelay.value_or(StoredDelay(stored, kDelayBitEntry));
+    settings.byteDelay = options.byteDelay.value_or(StoredDelay(stored, kDelayByteEntry));
+    return settings;
+}
+
+} // namespace cli

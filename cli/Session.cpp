@@ -1,0 +1,82 @@
+#include "cli/Session.h"
+
+#include <cstdlib>
+#include <iostream>
+#include <unistd.h>
+
+#include "app/Brovik.h"
+#include "cli/CliRun.h"
+#include "cli/ConsoleHost.h"
+#include "cli/ExitStatus.h"
+#include "cli/SessionClock.h"
+#include "cli/StatusPrinter.h"
+#include "framework/HardwarePort.h"
+#include "framework/WinApp.h"
+#include "sim/ChipFile.h"
+#include "sim/SimulatedPort.h"
+
+namespace cli {
+namespace {
+
+// Where the simulated adapter answers: LPT1, which "LPT PORT" 1 selects.
+constexpr std::uint16_t kSimulatedPortBase = 0x378;
+
+int RunOnPort(const Options& options, const RunSettings& settings, fw::IPortBackend& port, SessionClock& clock)
+{
+    StatusPrinter status(std::cout, ::isatty(STDOUT_FILENO) ? StatusPrinter::Style::InPlace : StatusPrinter::Style::Lines);
+    ConsoleHost host(port, clock, status, std::cerr);
+    host.WriteProfileInt(kSettingsSection, kLptPortEntry, settings.lptPort);
+    host.WriteProfileInt(kSettingsSection, kDelayBitEntry, settings.bitDelay);
+    host.WriteProfileInt(kSettingsSection, kDelayByteEntry, settings.byteDelay);
+    fw::IHost* const previous = fw::InstallHost(&host);
+
+    // The window is only there for the handlers: it is never on a screen.
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Qt reads its own options from the arguments; ours are not for it.
+    char programName[] = "brovik-cli";
+    char* arguments[] = {programName, nullptr};
+    int argumentCount = 1;
+    bool succeeded = false;
+    fw::RunApplication(argumentCount, arguments, theApp, [&] {
+        succeeded = CliRun(host, status, std::cerr).Run(options);
+        // Ends the program instead of starting the dialog program's own run.
+        return false;
+    });
+    fw::InstallHost(previous);
+    return succeeded ? kExitSucceeded : kExitFailed;
+}
+
+int RunOnSimulatedChip(const Options& options, const RunSettings& settings, SessionClock& clock)
+{
+    const sim::ChipFile chipFile(options.chipPath.value_or(sim::DefaultChipPath()));
+    const sim::ChipFileLoad loaded = chipFile.Load();
+    if (!loaded.contents) {
+        std::cerr << "brovik-cli: " << loaded.error << '\n';
+        return kExitFailed;
+    }
+    sim::TargetChip chip(clock, *loaded.contents);
+    sim::SimulatedPort port(chip);
+    port.AddBase(kSimulatedPortBase);
+    int exitStatus = RunOnPort(options, settings, port, clock);
+    if (chip.Contents() != *loaded.contents) {
+        std::string error;
+        if (!chipFile.Save(chip.Contents(), &error)) {
+            std::cerr << "brovik-cli: the simulated chip could not be saved: " << error << '\n';
+            exitStatus = kExitFailed;
+        }
+    }
+    return exitStatus;
+}
+
+} // namespace
+
+int RunSession(const Options& options, const RunSettings& settings)
+{
+    SessionClock clock(options.fast ? SessionClock::Mode::Virtual : SessionClock::Mode::Real);
+    if (settings.port == PortChoice::Simulated)
+        return RunOnSimulatedChip(options, settings, clock);
+    fw::HardwarePortBackend port;
+    return RunOnPort(options, settings, port, clock);
+}
+
+} // namespace cli
