@@ -1,5 +1,6 @@
 // brovik-sim's chip file across program runs: written at the end of every
 // operation that changed the chip, read again at the next start.
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -10,9 +11,15 @@
 
 namespace {
 
+std::string MakeTempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "brovik-persist-XXXXXX").string();
+    return ::mkdtemp(pattern.data());
+}
+
 class SimulatedChipPersistence : public test::MainDialogTest {
 protected:
-    SimulatedChipPersistence() : path((std::filesystem::temp_directory_path() / "brovik-persist/chip.bin").string()) {}
+    SimulatedChipPersistence() : path(MakeTempDir() + "/chip.bin") {}
     ~SimulatedChipPersistence() override
     {
         fw::SetCommandDoneHandler({});
@@ -68,7 +75,6 @@ TEST_F(SimulatedChipPersistence, OperationsThatChangeNothingWriteNothing)
 
 TEST_F(SimulatedChipPersistence, AChipFileOfTheWrongSizeIsReportedAndKept)
 {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream(path, std::ios::binary) << std::string(100, 'x');
     const sim::ChipFileLoad loaded = file.Load();
     EXPECT_FALSE(loaded.contents);

@@ -77,16 +77,17 @@ protected:
     std::unique_ptr<CBrovikDlg> dlg;
     // The status text at each box, in order.
     std::vector<std::string> statusAtBox;
-    // The same moments in full, and the moment of each sleep.
+    // The same moments in full, and the moment just before each sleep.
     std::vector<Moment> atBox;
     std::vector<Moment> atSleep;
 
-    // Decoded from the pins of every chip UseChip fits: rising SCK edges in
-    // programming mode, 24 to a command, restarted whenever reset-control
-    // changes.
+    // Decoded from the pins of every chip UseChip fits (a test that sets its
+    // own pin observer ends this): rising SCK edges in programming mode, 24
+    // to a command, restarted whenever reset-control changes.
     std::vector<IspCommand> commands;
     PartialCommand receiving{};
-    // commands.size() at each release of the target.
+    // commands.size() at each release: reset-control rising with SCK and
+    // MOSI high.
     std::vector<std::size_t> releases;
 
 private:
