@@ -436,6 +436,10 @@ HWND CreateDialogWindow(const DialogTemplate& tmpl, HWND owner)
 
     auto* widget = new DialogWidget(h);
     h->widget = h->client = widget;
+    // A modal box is transient for its owner, so that window managers frame
+    // and place it as a dialog.
+    if (owner && !(tmpl.exStyle & WS_EX_APPWINDOW))
+        widget->setParent(owner->widget);
     Remember(widget, h);
     widget->setFont(h->font);
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
@@ -499,6 +503,10 @@ void Destroy(HWND h)
     }
     if (h->attached)
         h->attached->m_hWnd = nullptr;
+    // Boxes owned by this window stay theirs to destroy.
+    for (QObject* child : h->widget->children())
+        if (auto* box = qobject_cast<QWidget*>(child); box && box->isWindow())
+            box->setParent(nullptr);
     h->widget->close();
     delete h->widget;
     for (HWND child : h->children)
