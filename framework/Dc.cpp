@@ -112,24 +112,12 @@ template <class Draw> void Paint(HDC dc, Draw draw)
 
 int TextFlags(UINT format)
 {
-    int flags = 0;
-    if (format & DT_CENTER)
-        flags |= Qt::AlignHCenter;
-    else if (format & DT_RIGHT)
-        flags |= Qt::AlignRight;
-    else
-        flags |= Qt::AlignLeft;
-    // Vertical placement applies to single lines only; other text starts at the top.
-    if ((format & DT_SINGLELINE) && (format & DT_VCENTER))
-        flags |= Qt::AlignVCenter;
-    else if ((format & DT_SINGLELINE) && (format & DT_BOTTOM))
-        flags |= Qt::AlignBottom;
+    int flags = (format & DT_CENTER) ? Qt::AlignHCenter : Qt::AlignLeft;
+    // Only a single line is centred vertically; other text starts at the top.
+    if (format & DT_SINGLELINE)
+        flags |= Qt::TextSingleLine | ((format & DT_VCENTER) ? Qt::AlignVCenter : Qt::AlignTop);
     else
         flags |= Qt::AlignTop;
-    if (format & DT_SINGLELINE)
-        flags |= Qt::TextSingleLine;
-    if (format & DT_NOCLIP)
-        flags |= Qt::TextDontClip;
     return flags;
 }
 
@@ -264,12 +252,8 @@ int CDC::DrawText(const std::string& text, const CRect& rect, UINT format)
         const QString qtText = QString::fromStdString(text);
         const QRect box = ToQt(rect);
         const int flags = TextFlags(format);
-        if (m_hDC->state.bkMode == OPAQUE) {
-            QRect cell = painter.boundingRect(box, flags, qtText);
-            if (!(format & DT_NOCLIP))
-                cell = cell.intersected(box);
-            painter.fillRect(cell, fw::ColorOf(m_hDC->state.bkColour));
-        }
+        if (m_hDC->state.bkMode == OPAQUE)
+            painter.fillRect(painter.boundingRect(box, flags, qtText).intersected(box), fw::ColorOf(m_hDC->state.bkColour));
         painter.setPen(fw::ColorOf(m_hDC->state.textColour));
         QRect drawn;
         painter.drawText(box, flags, qtText, &drawn);
@@ -297,14 +281,9 @@ BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSource, 
     if (!pixels || from.windowPainter)
         return FALSE;
     const QRect block(xSource - from.state.origin.x, ySource - from.state.origin.y, width, height);
-    // A copy within one bitmap must not read what it is overwriting.
-    const QImage copied = Pixels(*m_hDC) == pixels ? pixels->copy(block) : QImage();
     Paint(m_hDC, [&](QPainter& painter) {
         painter.setCompositionMode(QPainter::CompositionMode_Source);
-        if (copied.isNull())
-            painter.drawImage(QPoint(x, y), *pixels, block);
-        else
-            painter.drawImage(QPoint(x, y), copied);
+        painter.drawImage(QPoint(x, y), *pixels, block);
     });
     return TRUE;
 }

@@ -18,15 +18,13 @@ using HDC = FwDC*;
 inline constexpr int TRANSPARENT = 1;
 inline constexpr int OPAQUE = 2;
 
-// DrawText format flags.
+// DrawText format flags; without DT_CENTER text starts at the left, without
+// DT_VCENTER at the top.
 inline constexpr UINT DT_TOP = 0x0000;
 inline constexpr UINT DT_LEFT = 0x0000;
 inline constexpr UINT DT_CENTER = 0x0001;
-inline constexpr UINT DT_RIGHT = 0x0002;
 inline constexpr UINT DT_VCENTER = 0x0004;
-inline constexpr UINT DT_BOTTOM = 0x0008;
 inline constexpr UINT DT_SINGLELINE = 0x0020;
-inline constexpr UINT DT_NOCLIP = 0x0100;
 
 // Raster operation of BitBlt: a plain copy.
 inline constexpr DWORD SRCCOPY = 0x00CC0020;
@@ -76,13 +74,13 @@ public:
     int GetClipBox(CRect* rect) const;
 
     void FillSolidRect(const CRect& rect, COLORREF colour);
-    // Draws text in the text colour, in the background colour's box when the
-    // mode is OPAQUE, and cut at rect unless DT_NOCLIP; returns its height.
+    // Draws text in the text colour, on a box of the background colour when
+    // the mode is OPAQUE, cut at rect; returns its height.
     int DrawText(const std::string& text, const CRect& rect, UINT format);
     // Draws the icon at the standard icon size with its top left at (x, y).
     BOOL DrawIcon(int x, int y, HICON icon);
-    // Copies a width x height block from source (a memory context) at
-    // (xSource, ySource) to (x, y); only SRCCOPY.
+    // Copies a width x height block from source, another context's memory
+    // bitmap, at (xSource, ySource) to (x, y); only SRCCOPY.
     BOOL BitBlt(int x, int y, int width, int height, CDC* source, int xSource, int ySource, DWORD rop);
 };
 

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/TempDir.h"
+
 #include "cli/HexWriter.h"
 #include "sim/ChipFile.h"
 #include "tests/cli/CliProcess.h"
@@ -80,15 +82,11 @@ class BrovikCliTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "brovik-cli-test-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
         for (const char* sub : {"home", "config", "data", "runtime"})
             fs::create_directory(dir_ / sub);
         fs::permissions(dir_ / "runtime", fs::perms::owner_all);
         chip_ = dir_ / "chip.bin";
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     // No display and no platform choice: the program must manage without.
     std::vector<std::string> Environment() const
@@ -137,7 +135,8 @@ protected:
         EXPECT_EQ(Lines(result.out).back(), lastStatus);
     }
 
-    fs::path dir_;
+    test::TempDir temp_;
+    const fs::path& dir_ = temp_.Path();
     fs::path chip_;
 };
 

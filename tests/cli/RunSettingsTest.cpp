@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/TempDir.h"
+
 #include "cli/RunSettings.h"
 #include "framework/IniFile.h"
 
@@ -16,13 +18,6 @@ using cli::PortChoice;
 
 class RunSettingsTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "run-settings-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
 
     fw::IniFile Stored(const std::string& text) const
     {
@@ -33,7 +28,8 @@ protected:
         return fw::IniFile(path.string());
     }
 
-    fs::path dir_;
+    test::TempDir temp_;
+    const fs::path& dir_ = temp_.Path();
 };
 
 TEST_F(RunSettingsTest, OptionsWinThenStoredValuesThenDefaults)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/TempDir.h"
+
 #include "framework/ParportList.h"
 
 namespace fw {
@@ -17,13 +19,6 @@ namespace fs = std::filesystem;
 
 class ParportListTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "parport-test-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(root_); }
 
     void AddPort(const std::string& name, const char* baseAddr)
     {
@@ -32,7 +27,8 @@ protected:
             std::ofstream(root_ / name / "base-addr") << baseAddr;
     }
 
-    fs::path root_;
+    test::TempDir temp_;
+    const fs::path& root_ = temp_.Path();
 };
 
 TEST_F(ParportListTest, ListsPortsWithABaseAddressByNumber)

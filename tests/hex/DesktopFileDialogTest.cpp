@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/TempDir.h"
+
 #include "framework/DesktopHost.h"
 
 namespace {
@@ -40,28 +42,16 @@ void WhenFileDialogShows(std::function<void(QFileDialog&)> act)
 
 class DesktopFileDialogTest : public ::testing::Test {
 protected:
-    DesktopFileDialogTest() : host(port, m_dir + "/brovik.INI") {}
-    ~DesktopFileDialogTest() override
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
-    }
+    DesktopFileDialogTest() : host(port, m_dir.File("brovik.INI")) {}
 
-    static std::string MakeDir()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "brovik-dialog-XXXXXX").string();
-        return ::mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-
-    std::string m_dir = MakeDir();
+    test::TempDir m_dir;
     fw::NoPortBackend port;
     fw::DesktopHost host;
 };
 
 TEST_F(DesktopFileDialogTest, TypedNameOfAMissingFileIsTakenAsTyped)
 {
-    ASSERT_FALSE(m_dir.empty());
-    const std::string typed = m_dir + "/firmware";
+    const std::string typed = m_dir.File("firmware");
     QString shownFilter;
     WhenFileDialogShows([&](QFileDialog& dialog) {
         if (auto* filters = dialog.findChild<QComboBox*>("fileTypeCombo"))

@@ -35,19 +35,6 @@ std::string HexFileOfSize(std::size_t size)
     return text + kEndRecord;
 }
 
-HexLoadTest::HexLoadTest()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "brovik-hex-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        ADD_FAILURE() << "no scratch folder";
-    m_dir = pattern;
-}
-
-HexLoadTest::~HexLoadTest()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(m_dir, ignored);
-}
 
 std::string HexLoadTest::WriteFile(const std::string& name, const std::string& contents) const
 {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/support/MainDialogFixture.h"
+#include "tests/support/TempDir.h"
 
 namespace test {
 
@@ -26,13 +27,11 @@ inline const std::string kOver24576 = "Error! Your hex file is more than 24576 b
 
 class HexLoadTest : public MainDialogTest {
 public:
-    std::string PathOf(const std::string& name) const { return m_dir + "/" + name; }
+    std::string PathOf(const std::string& name) const { return m_dir.File(name); }
     // Writes contents to name in the scratch folder; returns the full path.
     std::string WriteFile(const std::string& name, const std::string& contents) const;
 
 protected:
-    HexLoadTest();
-    ~HexLoadTest() override;
     void SetUp() override { Start(); }
 
     // Chooses path in the file dialog and clicks "Open Hex File".
@@ -41,7 +40,7 @@ protected:
     void CancelOpenHex();
 
 private:
-    std::string m_dir;
+    test::TempDir m_dir;
 };
 
 } // namespace test

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/TempDir.h"
+
 #include "framework/IniFile.h"
 
 namespace {
@@ -21,13 +23,6 @@ using fw::IniFile;
 
 class IniFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "ini-test-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
 
     std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
 
@@ -50,7 +45,8 @@ protected:
         return names;
     }
 
-    fs::path dir_;
+    test::TempDir temp_;
+    const fs::path& dir_ = temp_.Path();
 };
 
 TEST_F(IniFileTest, RoundTripsValuesInSeveralSections)

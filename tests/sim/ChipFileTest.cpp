@@ -2,6 +2,8 @@
 // never written over when it is not a chip file.
 #include <gtest/gtest.h>
 
+#include "tests/support/TempDir.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -25,15 +27,9 @@ std::string ReadBytes(const fs::path& path)
 
 class ChipFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "brovik-chipfile-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder); }
 
-    fs::path folder;
+    test::TempDir temp_;
+    const fs::path& folder = temp_.Path();
 };
 
 TEST_F(ChipFileTest, SavedChipLoadsBackWithFlashAndLockByte)

@@ -1,30 +1,19 @@
 // brovik-sim's chip file across program runs: written at the end of every
 // operation that changed the chip, read again at the next start.
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include <gtest/gtest.h>
 
 #include "sim/ChipKeeper.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/MainDialogFixture.h"
 
 namespace {
 
-std::string MakeTempDir()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "brovik-persist-XXXXXX").string();
-    return ::mkdtemp(pattern.data());
-}
-
 class SimulatedChipPersistence : public test::MainDialogTest {
 protected:
-    SimulatedChipPersistence() : path(MakeTempDir() + "/chip.bin") {}
-    ~SimulatedChipPersistence() override
-    {
-        fw::SetCommandDoneHandler({});
-        std::filesystem::remove_all(std::filesystem::path(path).parent_path());
-    }
+    ~SimulatedChipPersistence() override { fw::SetCommandDoneHandler({}); }
 
     // What brovik-sim does at start: load the chip file, keep it saved.
     void StartProgram()
@@ -44,7 +33,8 @@ protected:
         keeper.reset();
     }
 
-    std::string path;
+    test::TempDir folder;
+    std::string path = folder.File("chip.bin");
     sim::ChipFile file{path};
     std::unique_ptr<sim::ChipKeeper> keeper;
 };

@@ -1,30 +1,13 @@
 #include "tests/support/TestHost.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <numeric>
 
 #include "framework/Dialog.h"
 
 namespace test {
-namespace {
+TestHost::TestHost() : m_ini(m_dir.File("brovik.INI")) { m_previous = fw::InstallHost(this); }
 
-std::string MakeTempDir()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "brovik-test-XXXXXX").string();
-    return ::mkdtemp(pattern.data()) ? pattern : std::string("/tmp");
-}
-
-} // namespace
-
-TestHost::TestHost() : m_dir(MakeTempDir()), m_ini(m_dir + "/brovik.INI") { m_previous = fw::InstallHost(this); }
-
-TestHost::~TestHost()
-{
-    fw::InstallHost(m_previous);
-    std::error_code ignored;
-    std::filesystem::remove_all(m_dir, ignored);
-}
+TestHost::~TestHost() { fw::InstallHost(m_previous); }
 
 INT_PTR TestHost::RunModal(CDialog& dialog)
 {

@@ -9,6 +9,7 @@
 
 #include "framework/Host.h"
 #include "framework/IniFile.h"
+#include "tests/support/TempDir.h"
 
 namespace test {
 
@@ -57,7 +58,7 @@ public:
     std::vector<std::string> BoxTexts() const;
 
 private:
-    std::string m_dir;
+    TempDir m_dir;
     fw::IniFile m_ini;
     fw::NoPortBackend m_noPort;
     fw::IPortBackend* m_port = &m_noPort;

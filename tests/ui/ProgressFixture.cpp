@@ -1,7 +1,6 @@
 #include "tests/ui/ProgressFixture.h"
 
-#include <QApplication>
-#include <QGuiApplication>
+#include <QCoreApplication>
 #include <QPixmap>
 #include <QScreen>
 #include <QTest>
