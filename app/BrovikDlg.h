@@ -93,6 +93,8 @@ private:
     // Sleeps factor x base milliseconds, with the factor capped at 1000 so
     // that a mistyped delay cannot stall an operation for days.
     void SleepScaled(std::uint32_t baseMilliseconds);
+    // False, after telling the user to open a file, while no image is loaded.
+    bool HexFileLoaded();
     // The lock routines differ only in the command and their two texts.
     void ProgramLockLevel(std::uint8_t commandByte1, const char* startText, const char* okText);
 };

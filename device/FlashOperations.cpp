@@ -89,13 +89,19 @@ int CBrovikDlg::OnBlank()
     return 1;
 }
 
+bool CBrovikDlg::HexFileLoaded()
+{
+    if (m_lastAddress != 0)
+        return true;
+    MessageBox(kNoHexFile);
+    m_progress.SetWindowText(kNoHexFile);
+    return false;
+}
+
 void CBrovikDlg::OnProgram()
 {
-    if (m_lastAddress == 0) {
-        MessageBox(kNoHexFile);
-        m_progress.SetWindowText(kNoHexFile);
+    if (!HexFileLoaded())
         return;
-    }
     if (CheckTarget() != 1) {
         m_progress.SetWindowText(kNoTargetStatus);
         return;
@@ -161,11 +167,8 @@ int CBrovikDlg::OnVerify()
 
 void CBrovikDlg::OnAuto()
 {
-    if (m_lastAddress == 0) {
-        MessageBox(kNoHexFile);
-        m_progress.SetWindowText(kNoHexFile);
+    if (!HexFileLoaded())
         return;
-    }
     OnErase();
     if (OnBlank() == 0)
         return;
