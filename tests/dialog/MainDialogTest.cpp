@@ -187,4 +187,15 @@ TEST_F(MainDialog, MinimisedItPaintsItsIconCentredInTheClientArea)
     EXPECT_GT(compared, 100);
 }
 
+TEST_F(MainDialog, F1ShowsTheBuiltInHelp)
+{
+    Start();
+    PressOnFocus(Qt::Key_F1);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].icon, MB_ICONINFORMATION);
+    for (const char* topic : {"Auto", "Byte delay", "/dev/parport", "usermod -aG lp"})
+        EXPECT_NE(host.boxes[0].text.find(topic), std::string::npos) << topic;
+    EXPECT_FALSE(dlg->HasEnded());
+}
+
 } // namespace
