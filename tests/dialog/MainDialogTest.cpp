@@ -108,7 +108,9 @@ TEST_F(MainDialog, TheAboutBoxShowsItsTextsAndClosesWithOk)
             texts.push_back(about.GetWindowText());
             QTest::keyClick(fw::WidgetOf(about.GetDlgItemHandle(IDOK)), Qt::Key_Return);
         });
-        QTimer::singleShot(2000, [&] { about.EndDialog(-1); });
+        // The guard timer ends with this answer, not in a later test.
+        QObject guardScope;
+        QTimer::singleShot(2000, &guardScope, [&] { about.EndDialog(-1); });
         result = about.RunModalLoop();
         return result;
     };

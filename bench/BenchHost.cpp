@@ -1,0 +1,62 @@
+#include "bench/BenchHost.h"
+
+#include "framework/Sleep.h"
+
+namespace bench {
+
+BenchHost::BenchHost(SleepMode mode) : m_mode(mode) {}
+
+INT_PTR BenchHost::RunModal(CDialog&) { return IDOK; }
+
+int BenchHost::MessageBox(CWnd*, const std::string& text, const std::string&, UINT)
+{
+    boxes.push_back(text);
+    return IDOK;
+}
+
+bool BenchHost::GetOpenFileName(CWnd*, const std::string&, std::string& path)
+{
+    if (openFilePath.empty())
+        return false;
+    path = openFilePath;
+    return true;
+}
+
+void BenchHost::Sleep(std::uint32_t ms)
+{
+    ++m_sleepCount;
+    m_prescribedMilliseconds += ms;
+    if (m_mode == SleepMode::Recorded) {
+        m_virtualMicroseconds += static_cast<std::int64_t>(ms) * 1000;
+        return;
+    }
+    const std::int64_t start = fw::MonotonicMicroseconds();
+    fw::SleepMilliseconds(ms);
+    m_overshootMicroseconds += fw::MonotonicMicroseconds() - start - static_cast<std::int64_t>(ms) * 1000;
+}
+
+std::int64_t BenchHost::NowMicroseconds()
+{
+    return m_mode == SleepMode::Recorded ? m_virtualMicroseconds : fw::MonotonicMicroseconds();
+}
+
+int BenchHost::GetProfileInt(const std::string& section, const std::string& entry, int defaultValue)
+{
+    const auto found = m_settings.find(section + '\n' + entry);
+    return found == m_settings.end() ? defaultValue : found->second;
+}
+
+bool BenchHost::WriteProfileInt(const std::string& section, const std::string& entry, int value)
+{
+    m_settings[section + '\n' + entry] = value;
+    return true;
+}
+
+void BenchHost::ResetSleepTotals()
+{
+    m_sleepCount = 0;
+    m_prescribedMilliseconds = 0;
+    m_overshootMicroseconds = 0;
+}
+
+} // namespace bench

@@ -1,0 +1,20 @@
+#pragma once
+// The measurements of brovik-bench, each adding its rows to the report.
+#include "bench/Report.h"
+
+namespace bench {
+
+// The parts of one ISP command's time that are not the program's own work,
+// for the other measurements to take away from theirs.
+struct LinkCosts {
+    double bitDelaysAtZeroMicroseconds;  // its 48 BitDelay calls at bit delay 0
+    double bitClockAtOneMicroseconds;    // what bit delay 1 adds to it
+};
+
+LinkCosts MeasureIspCommand(Report& report);
+void MeasureFlashOperations(Report& report, const LinkCosts& link);
+void MeasureProgramTiming(Report& report, const LinkCosts& link);
+void MeasureRedraws(Report& report);
+void MeasureHexLoad(Report& report);
+
+} // namespace bench

@@ -1,0 +1,113 @@
+// Timing fidelity: a real Program of 1024 bytes at byte delay 1 on
+// brovik-sim's code path (real sleeps, the chip on the monotonic clock),
+// against the sum of the sleeps the operation prescribes.
+#include <cstdint>
+#include <iostream>
+#include <utility>
+#include <vector>
+
+#include "bench/Benchmarks.h"
+#include "bench/DialogRig.h"
+#include "bench/Timing.h"
+
+namespace bench {
+namespace {
+
+constexpr std::uint32_t kBytes = 1024;
+// Presence check 816 (its EnterProgramming and four 4 ms waits), programming
+// mode 800, and 4 ms after each byte.
+constexpr std::uint64_t kPrescribedMilliseconds = 816 + 800 + 4 * kBytes;
+constexpr double kRatioTarget = 1.01;
+
+void LoadPattern(CBrovikDlg& dlg)
+{
+    for (std::uint32_t address = 0; address < kBytes; ++address)
+        dlg.m_image[address] = PatternByte(address);
+    dlg.m_lastAddress = kBytes - 1;
+}
+
+struct ProgramRun {
+    double wallMilliseconds;
+    std::uint32_t sleeps;
+    double overshootMilliseconds;  // by which the sleeps ended late, in all
+};
+
+ProgramRun ProgramForReal(std::uint32_t bitDelay)
+{
+    std::cerr << "Programming " << kBytes << " bytes with real sleeps at bit delay " << bitDelay << " (about 6 s)...\n";
+    DialogRig rig(SleepMode::Real);
+    CBrovikDlg& dlg = rig.Dialog();
+    LoadPattern(dlg);
+    dlg.m_delayBit = bitDelay;
+    dlg.m_delayByte = 1;
+    rig.host.ResetSleepTotals();
+
+    const SteadyClock::time_point start = SteadyClock::now();
+    dlg.OnProgram();
+    const double wall = MicrosecondsSince(start) / 1000;
+
+    Require(rig.host.boxes.empty() && dlg.m_progress.GetWindowText() == "Program Flash Ok", "Program did not succeed");
+    for (std::uint32_t address = 0; address < kBytes; ++address)
+        Require(rig.chip.Flash()[address] == PatternByte(address), "the chip does not hold what was programmed");
+    Require(rig.host.PrescribedSleepMilliseconds() == kPrescribedMilliseconds,
+            "Program asked for other sleeps than expected");
+    return {wall, rig.host.SleepCount(), static_cast<double>(rig.host.SleepOvershootMicroseconds()) / 1000};
+}
+
+struct RecordedProgram {
+    std::size_t commands;
+    double medianMilliseconds;
+};
+
+// The same Program with recorded sleeps: its commands, and the time of its
+// work alone, with warm caches.
+RecordedProgram ProgramWithoutWaiting()
+{
+    DialogRig rig(SleepMode::Recorded);
+    CBrovikDlg& dlg = rig.Dialog();
+    LoadPattern(dlg);
+    dlg.m_delayBit = 0;
+    const std::size_t commands = rig.CommandsSentBy([&] { dlg.OnProgram(); });
+    std::vector<double> milliseconds;
+    for (int run = 0; run < 7; ++run) {
+        const SteadyClock::time_point start = SteadyClock::now();
+        dlg.OnProgram();
+        milliseconds.push_back(MicrosecondsSince(start) / 1000);
+        Require(rig.host.boxes.empty() && dlg.m_progress.GetWindowText() == "Program Flash Ok", "Program did not succeed");
+    }
+    return {commands, Median(std::move(milliseconds))};
+}
+
+} // namespace
+
+void MeasureProgramTiming(Report& report, const LinkCosts& link)
+{
+    const auto prescribed = static_cast<double>(kPrescribedMilliseconds);
+    const ProgramRun atBitDelay0 = ProgramForReal(0);
+    const double ratio = atBitDelay0.wallMilliseconds / prescribed;
+    const double overhead = atBitDelay0.wallMilliseconds - prescribed;
+    report.AddWithTarget(Format("Program %u bytes, byte delay 1, bit delay 0, real sleeps: wall time / prescribed "
+                                "sleeps (%.0f ms)",
+                                kBytes, prescribed),
+                         Format("%.1f ms / %.0f ms = %.4f; overhead %.1f ms: %u sleeps ending %.1f ms late in all "
+                                "(%.0f µs each), %.1f ms work between them",
+                                atBitDelay0.wallMilliseconds, prescribed, ratio, overhead, atBitDelay0.sleeps,
+                                atBitDelay0.overshootMilliseconds,
+                                atBitDelay0.overshootMilliseconds * 1000 / atBitDelay0.sleeps,
+                                overhead - atBitDelay0.overshootMilliseconds),
+                         Format("<= %.2f", kRatioTarget), ratio <= kRatioTarget);
+
+    const RecordedProgram recorded = ProgramWithoutWaiting();
+    report.Add(Format("the same Program with recorded sleeps: its work alone (%zu ISP commands)", recorded.commands),
+               Format("%.1f ms", recorded.medianMilliseconds));
+
+    const ProgramRun atBitDelay1 = ProgramForReal(1);
+    const std::size_t commands = recorded.commands;
+    const double bitClock = static_cast<double>(commands) * link.bitClockAtOneMicroseconds / 1000;
+    report.Add(Format("Program %u bytes, byte delay 1, bit delay 1, real sleeps (%zu ISP commands)", kBytes, commands),
+               Format("%.1f ms = %.0f ms sleeps + %.1f ms bit clock (its cost in SendCommand) + %.1f ms rest",
+                      atBitDelay1.wallMilliseconds, prescribed, bitClock,
+                      atBitDelay1.wallMilliseconds - prescribed - bitClock));
+}
+
+} // namespace bench
