@@ -2,12 +2,12 @@
 #include "app/Brovik.h"
 #include "framework/AppName.h"
 #include "framework/DesktopHost.h"
-#include "framework/HardwarePort.h"
 #include "framework/IniFile.h"
+#include "port/HardwarePort.h"
 
 int main(int argc, char** argv)
 {
-    fw::HardwarePortBackend port;
+    hw::HardwarePortBackend port;
     fw::DesktopHost host(port, fw::IniFile::DefaultPathFor(fw::ApplicationName()));
     fw::InstallHost(&host);
     const int code = fw::RunApplication(argc, argv, theApp);

@@ -22,7 +22,7 @@ int main(int argc, char** argv)
     // The adapter answers on whichever port the user picks.
     port.AddBase(0x378);
     port.AddBase(0x278);
-    port.AddBase(CParallelPort::Lpt3Address(fw::ReadParportList()));
+    port.AddBase(CParallelPort::Lpt3Address(hw::ReadParportList()));
     fw::DesktopHost host(port, fw::IniFile::DefaultPathFor(fw::ApplicationName()));
     fw::InstallHost(&host);
 

@@ -10,8 +10,8 @@
 #include "cli/ExitStatus.h"
 #include "cli/SessionClock.h"
 #include "cli/StatusPrinter.h"
-#include "framework/HardwarePort.h"
 #include "framework/WinApp.h"
+#include "port/HardwarePort.h"
 #include "sim/ChipFile.h"
 #include "sim/SimulatedPort.h"
 
@@ -75,7 +75,7 @@ int RunSession(const Options& options, const RunSettings& settings)
     SessionClock clock(options.fast ? SessionClock::Mode::Virtual : SessionClock::Mode::Real);
     if (settings.port == PortChoice::Simulated)
         return RunOnSimulatedChip(options, settings, clock);
-    fw::HardwarePortBackend port;
+    hw::HardwarePortBackend port;
     return RunOnPort(options, settings, port, clock);
 }
 

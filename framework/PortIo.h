@@ -1,6 +1,7 @@
 #pragma once
 // Byte-wide I/O port access. _inp/_outp forward to the port back end that the
-// current host provides; sim/ and the hardware back end implement IPortBackend.
+// current host provides; sim/ and the hardware back end in port/ implement
+// IPortBackend.
 #include <cstdint>
 
 namespace fw {

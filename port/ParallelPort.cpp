@@ -32,16 +32,16 @@ void CParallelPort::SetPort(int portNumber)
         m_baseAddress = kLpt2;
         break;
     case 3:
-        m_baseAddress = Lpt3Address(fw::ReadParportList());
+        m_baseAddress = Lpt3Address(hw::ReadParportList());
         break;
     default:
         break;
     }
 }
 
-std::uint16_t CParallelPort::Lpt3Address(const std::vector<fw::ParportInfo>& kernelPorts)
+std::uint16_t CParallelPort::Lpt3Address(const std::vector<hw::ParportInfo>& kernelPorts)
 {
-    for (const fw::ParportInfo& port : kernelPorts)
+    for (const hw::ParportInfo& port : kernelPorts)
         if (port.base != kLpt1 && port.base != kLpt2 && port.base != 0)
             return port.base;
     return kLpt3Classic;

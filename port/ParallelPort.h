@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "framework/Object.h"
-#include "framework/ParportList.h"
+#include "port/ParportList.h"
 
 class CParallelPort : public CObject {
 public:
@@ -34,7 +34,7 @@ public:
 
     // LPT3: the first port the kernel lists whose base is neither LPT1's nor
     // LPT2's, else the classic 0x3BC.
-    static std::uint16_t Lpt3Address(const std::vector<fw::ParportInfo>& kernelPorts);
+    static std::uint16_t Lpt3Address(const std::vector<hw::ParportInfo>& kernelPorts);
 
 private:
     std::uint16_t m_baseAddress;

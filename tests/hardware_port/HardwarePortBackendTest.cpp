@@ -12,8 +12,8 @@
 #include <gtest/gtest.h>
 
 #include "framework/AppName.h"
-#include "framework/HardwarePort.h"
 #include "framework/Host.h"
+#include "port/HardwarePort.h"
 
 namespace {
 
@@ -37,9 +37,9 @@ std::string RequestName(unsigned long request)
 }
 
 // Answers as configured and logs every call in a readable form.
-class FakePortSystem final : public fw::IPortSystem {
+class FakePortSystem final : public hw::IPortSystem {
 public:
-    std::vector<fw::ParportInfo> parports;
+    std::vector<hw::ParportInfo> parports;
     std::map<std::string, int> openResults; // missing devices give -ENOENT
     int claimResult = 0;
     int iopermResult = 0;
@@ -47,7 +47,7 @@ public:
     std::uint8_t inbValue = 0;
     Calls calls;
 
-    std::vector<fw::ParportInfo> Parports() override
+    std::vector<hw::ParportInfo> Parports() override
     {
         calls.push_back("list");
         return parports;
@@ -133,7 +133,7 @@ TEST_F(HardwarePortTest, PpdevIsClaimedOnceAndCarriesRawRegisterBytes)
     system_.openResults["/dev/parport2"] = 7;
     system_.registerReads = {{PPRDATA, 0x5A}, {PPRSTATUS, 0x87}, {PPRCONTROL, 0x04}};
     {
-        fw::HardwarePortBackend port(system_);
+        hw::HardwarePortBackend port(system_);
         port.Out(0x378, 0xA5);
         port.Out(0x37A, 0x0B);
         port.Out(0x379, 0xFF);
@@ -170,7 +170,7 @@ TEST_P(DirectIoTest, FallsBackToDirectPortIo)
     system_.claimResult = c.claimResult;
     system_.inbValue = 0x78;
     {
-        fw::HardwarePortBackend port(system_);
+        hw::HardwarePortBackend port(system_);
         port.Out(0x37A, 0x0B);
         EXPECT_EQ(port.In(0x379), 0x78);
         port.Out(0x378, 0x01);
@@ -212,7 +212,7 @@ TEST_P(UnreachablePortTest, TellsTheUserOnceAndReachesNothing)
     system_.openResults["/dev/parport0"] = c.openResult;
     system_.iopermResult = c.iopermResult;
     {
-        fw::HardwarePortBackend port(system_);
+        hw::HardwarePortBackend port(system_);
         for (int round = 0; round < 2; ++round) {
             for (std::uint16_t address = c.base; address <= c.base + 2; ++address) {
                 port.Out(address, 0x00);
@@ -260,7 +260,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(HardwarePortTest, EachUnreachablePortIsReportedOnItsOwn)
 {
     system_.iopermResult = -EPERM;
-    fw::HardwarePortBackend port(system_);
+    hw::HardwarePortBackend port(system_);
     for (int round = 0; round < 2; ++round) {
         port.Out(0x378, 0x00);
         port.Out(0x27A, 0x00);
@@ -274,7 +274,7 @@ TEST_F(HardwarePortTest, EachUnreachablePortIsReportedOnItsOwn)
 TEST_F(HardwarePortTest, AccessWhileTheBoxIsOpenDoesNotAskAgain)
 {
     system_.iopermResult = -EPERM;
-    fw::HardwarePortBackend port(system_);
+    hw::HardwarePortBackend port(system_);
     host_.whileBoxIsOpen = [&] {
         EXPECT_EQ(port.In(0x379), 0xFF);
         port.Out(0x378, 0x01);

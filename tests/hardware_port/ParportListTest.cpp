@@ -7,11 +7,11 @@
 
 #include "tests/support/TempDir.h"
 
-#include "framework/ParportList.h"
+#include "port/ParportList.h"
 
-namespace fw {
+namespace hw {
 void PrintTo(const ParportInfo& info, std::ostream* out) { *out << "parport" << info.number << "@" << info.base; }
-} // namespace fw
+} // namespace hw
 
 namespace {
 
@@ -45,13 +45,13 @@ TEST_F(ParportListTest, ListsPortsWithABaseAddressByNumber)
     AddPort("default", "956\n");
     std::ofstream(root_ / "parport7") << "888\n";
 
-    const std::vector<fw::ParportInfo> expected = {{0, 888}, {2, 632}, {10, 53248}};
-    EXPECT_EQ(fw::ReadParportList(root_.string()), expected);
+    const std::vector<hw::ParportInfo> expected = {{0, 888}, {2, 632}, {10, 53248}};
+    EXPECT_EQ(hw::ReadParportList(root_.string()), expected);
 }
 
 TEST_F(ParportListTest, MissingRootGivesNoPorts)
 {
-    EXPECT_TRUE(fw::ReadParportList((root_ / "absent").string()).empty());
+    EXPECT_TRUE(hw::ReadParportList((root_ / "absent").string()).empty());
 }
 
 } // namespace

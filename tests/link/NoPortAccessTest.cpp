@@ -4,15 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include "framework/HardwarePort.h"
+#include "port/HardwarePort.h"
 #include "tests/support/MainDialogFixture.h"
 
 namespace {
 
 // A kernel that lists LPT1 but refuses both ways in.
-class RefusingKernel final : public fw::IPortSystem {
+class RefusingKernel final : public hw::IPortSystem {
 public:
-    std::vector<fw::ParportInfo> Parports() override { return {{0, 0x378}}; }
+    std::vector<hw::ParportInfo> Parports() override { return {{0, 0x378}}; }
     int Open(const std::string&) override { return -EACCES; }
     int Ioctl(int, unsigned long, void*) override { return -EINVAL; }
     void Close(int) override {}
@@ -28,7 +28,7 @@ public:
 class NoPortAccessTest : public test::MainDialogTest {
 protected:
     RefusingKernel kernel;
-    fw::HardwarePortBackend hardware{kernel};
+    hw::HardwarePortBackend hardware{kernel};
 };
 
 TEST_F(NoPortAccessTest, OneMessageNamesPortAddressAndRemedyThenThePresenceCheckFails)

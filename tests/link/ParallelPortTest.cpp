@@ -113,13 +113,13 @@ TEST(Lpt3Address, IsTheFirstKernelPortThatIsNeitherLpt1NorLpt2)
         std::filesystem::create_directories(dir / ("parport" + std::to_string(n)));
         std::ofstream(dir / ("parport" + std::to_string(n)) / "base-addr") << contents;
     };
-    EXPECT_EQ(CParallelPort::Lpt3Address(fw::ReadParportList(dir.string())), 0x3BC) << "no ports listed";
+    EXPECT_EQ(CParallelPort::Lpt3Address(hw::ReadParportList(dir.string())), 0x3BC) << "no ports listed";
     addPort(0, "888\t1912\n");   // 0x378
     addPort(1, "632\t1656\n");   // 0x278
-    EXPECT_EQ(CParallelPort::Lpt3Address(fw::ReadParportList(dir.string())), 0x3BC) << "only LPT1 and LPT2";
+    EXPECT_EQ(CParallelPort::Lpt3Address(hw::ReadParportList(dir.string())), 0x3BC) << "only LPT1 and LPT2";
     addPort(10, "49152\t49160\n");  // 0xC000, a PCIe card
     addPort(2, "53248\t53256\n");   // 0xD000, listed before parport10
-    EXPECT_EQ(CParallelPort::Lpt3Address(fw::ReadParportList(dir.string())), 0xD000);
+    EXPECT_EQ(CParallelPort::Lpt3Address(hw::ReadParportList(dir.string())), 0xD000);
     std::filesystem::remove_all(dir);
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace fw {
+namespace hw {
 
 struct ParportInfo {
     int number;         // N of /dev/parportN
@@ -16,4 +16,4 @@ struct ParportInfo {
 // first being the base), sorted by N. A missing root gives an empty list.
 std::vector<ParportInfo> ReadParportList(const std::string& root = "/proc/sys/dev/parport");
 
-} // namespace fw
+} // namespace hw

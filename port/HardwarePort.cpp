@@ -1,4 +1,4 @@
-#include "framework/HardwarePort.h"
+#include "port/HardwarePort.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -15,7 +15,7 @@
 #include "framework/AppName.h"
 #include "framework/Host.h"
 
-namespace fw {
+namespace hw {
 namespace {
 
 constexpr std::uint16_t kStandardBases[] = {0x378, 0x278, 0x3BC};
@@ -192,7 +192,7 @@ void HardwarePortBackend::Reach(Port& port)
     } else {
         reasons.push_back(direct == -EPERM ? std::string("Direct port I/O is not permitted for this program.")
                                            : std::string("Direct port I/O failed: ") + std::strerror(-direct) + ".");
-        remedies.push_back("run " + ApplicationName() + " as root or with the CAP_SYS_RAWIO capability");
+        remedies.push_back("run " + fw::ApplicationName() + " as root or with the CAP_SYS_RAWIO capability");
     }
     ReportUnreachable(port, reasons, remedies);
 }
@@ -212,7 +212,7 @@ void HardwarePortBackend::ReportUnreachable(Port& port, const std::vector<std::s
             text += "- " + remedy + "\n";
     }
     text.pop_back();
-    CurrentHost().MessageBox(nullptr, text, ApplicationName(), MB_OK | MB_ICONEXCLAMATION);
+    fw::CurrentHost().MessageBox(nullptr, text, fw::ApplicationName(), MB_OK | MB_ICONEXCLAMATION);
 }
 
-} // namespace fw
+} // namespace hw

@@ -1,4 +1,4 @@
-#include "framework/ParportList.h"
+#include "port/ParportList.h"
 
 #include <algorithm>
 #include <charconv>
@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-namespace fw {
+namespace hw {
 namespace {
 
 std::optional<int> PortNumber(std::string_view directoryName)
@@ -52,4 +52,4 @@ std::vector<ParportInfo> ReadParportList(const std::string& root)
     return ports;
 }
 
-} // namespace fw
+} // namespace hw

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "framework/ParportList.h"
 #include "framework/PortIo.h"
+#include "port/ParportList.h"
 
-namespace fw {
+namespace hw {
 
 // The kernel services the hardware back end needs, replaceable in tests.
 class IPortSystem {
@@ -41,7 +41,7 @@ public:
     void Outb(std::uint16_t address, std::uint8_t value) override;
 };
 
-class HardwarePortBackend final : public IPortBackend {
+class HardwarePortBackend final : public fw::IPortBackend {
 public:
     // On the running kernel.
     HardwarePortBackend();
@@ -76,4 +76,4 @@ private:
     std::deque<Port> ports_;
 };
 
-} // namespace fw
+} // namespace hw
