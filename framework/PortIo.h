@@ -11,6 +11,9 @@ public:
     virtual ~IPortBackend() = default;
     virtual std::uint8_t In(std::uint16_t address) = 0;
     virtual void Out(std::uint16_t address, std::uint8_t value) = 0;
+    // Called when a command handler starts while no other one runs: the
+    // start of an operation the user asked for.
+    virtual void BeginOperation() {}
 };
 
 // The state before any port is reachable: reads float high, writes vanish.

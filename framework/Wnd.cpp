@@ -79,6 +79,8 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
             if (entry.message == WM_COMMAND && entry.code == code && entry.id == id) {
                 const CurrentMessage saved = m_current;
                 m_current = {WM_COMMAND, wParam, lParam};
+                if (g_commandDepth == 0)
+                    fw::CurrentHost().Port().BeginOperation();
                 ++g_commandDepth;
                 entry.thunk(this, wParam, lParam);
                 --g_commandDepth;

@@ -2,14 +2,22 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <linux/ppdev.h>
+#include <pthread.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 #if defined(__x86_64__) || defined(__i386__)
 #include <sys/io.h>
+#endif
+// glibc before 2.37 names the target thread of a timer signal only by its
+// internal field.
+#ifndef sigev_notify_thread_id
+#define sigev_notify_thread_id _sigev_un._tid
 #endif
 
 #include "framework/AppName.h"
@@ -22,6 +30,8 @@ constexpr std::uint16_t kStandardBases[] = {0x378, 0x278, 0x3BC};
 constexpr int kDataRegister = 0;
 constexpr int kStatusRegister = 1;
 constexpr unsigned kRegisterCount = 3;
+// How long a claim waits for another program to release the port.
+constexpr long kClaimWaitMilliseconds = 1000;
 
 std::string Hex(std::uint16_t value)
 {
@@ -38,6 +48,43 @@ int LinuxPortSystem::Open(const std::string& device)
 {
     const int fd = ::open(device.c_str(), O_RDWR | O_CLOEXEC);
     return fd >= 0 ? fd : -errno;
+}
+
+// PPCLAIM sleeps for as long as another program keeps the port claimed, and
+// every other ppdev call on the machine waits behind it. A timer signal to
+// this thread ends the wait; the ioctl then fails with EINTR.
+int LinuxPortSystem::Claim(int fd)
+{
+    struct sigaction wake {};
+    wake.sa_handler = [](int) {};
+    struct sigaction previousAction {};
+    ::sigaction(SIGALRM, &wake, &previousAction);
+    sigset_t alarm;
+    sigemptyset(&alarm);
+    sigaddset(&alarm, SIGALRM);
+    sigset_t previousMask;
+    ::pthread_sigmask(SIG_UNBLOCK, &alarm, &previousMask);
+
+    sigevent event{};
+    event.sigev_notify = SIGEV_THREAD_ID;
+    event.sigev_signo = SIGALRM;
+    event.sigev_notify_thread_id = ::gettid();
+    timer_t timer{};
+    const bool timed = ::timer_create(CLOCK_MONOTONIC, &event, &timer) == 0;
+    if (timed) {
+        itimerspec limit{};
+        limit.it_value.tv_sec = kClaimWaitMilliseconds / 1000;
+        limit.it_value.tv_nsec = kClaimWaitMilliseconds % 1000 * 1000000;
+        ::timer_settime(timer, 0, &limit, nullptr);
+    }
+    const int result = ::ioctl(fd, PPCLAIM) < 0 ? -errno : 0;
+    if (timed)
+        ::timer_delete(timer);
+    // A signal sent after the ioctl returned has been handled by now: it was
+    // not blocked when timer_delete returned.
+    ::pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+    ::sigaction(SIGALRM, &previousAction, nullptr);
+    return result == -EINTR ? -EBUSY : result;
 }
 
 int LinuxPortSystem::Ioctl(int fd, unsigned long request, void* argument)
@@ -117,6 +164,12 @@ void HardwarePortBackend::Out(std::uint16_t address, std::uint8_t value)
     }
 }
 
+void HardwarePortBackend::BeginOperation()
+{
+    listed_ = false;
+    std::erase_if(ports_, [](const Port& port) { return port.access == Access::None || port.access == Access::Untried; });
+}
+
 HardwarePortBackend::Port& HardwarePortBackend::Reached(std::uint16_t address)
 {
     if (!listed_) {
@@ -159,7 +212,7 @@ void HardwarePortBackend::Reach(Port& port)
         const std::string device = "/dev/parport" + std::to_string(kernelPort->number);
         const int fd = system_.Open(device);
         if (fd >= 0) {
-            const int claimed = system_.Ioctl(fd, PPCLAIM, nullptr);
+            const int claimed = system_.Claim(fd);
             if (claimed == 0) {
                 int forward = 0;
                 system_.Ioctl(fd, PPDATADIR, &forward);
@@ -168,8 +221,15 @@ void HardwarePortBackend::Reach(Port& port)
                 return;
             }
             system_.Close(fd);
-            reasons.push_back(device + " could not be claimed: " + std::strerror(-claimed) + ".");
-            remedies.push_back("close any other program that uses the port");
+            // The kernel manages this port: driving it by direct I/O would
+            // go behind the back of whoever it belongs to now.
+            if (claimed == -EBUSY) {
+                ReportUnreachable(port, {device + " is in use by another program."},
+                                  {"close the other program that uses " + device + ", then try again"});
+            } else {
+                ReportUnreachable(port, {device + " could not be claimed: " + std::strerror(-claimed) + "."}, {});
+            }
+            return;
         } else if (fd == -EACCES || fd == -EPERM) {
             reasons.push_back("Opening " + device + " was refused: permission denied.");
             remedies.push_back("add your user to the group that owns " + device

@@ -2,7 +2,10 @@
 // The port back end on the real printer port. Each port (base, base+1,
 // base+2) is reached at its first access: through ppdev where the kernel
 // reports a port at that base, else by direct x86 port I/O, else not at all,
-// which the user is told once; reads then give 0xFF and writes are dropped.
+// which the user is told; reads then give 0xFF and writes are dropped. A port
+// that another program has claimed through the kernel is in use: it is never
+// driven by direct I/O. A port that could not be reached is tried again, with
+// the kernel's list read again, in the next operation.
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -21,6 +24,9 @@ public:
     virtual std::vector<ParportInfo> Parports() = 0;
     // A file descriptor, or -errno.
     virtual int Open(const std::string& device) = 0;
+    // Claims the port of an open ppdev device: 0, -EBUSY while another
+    // program keeps the port claimed, or -errno.
+    virtual int Claim(int fd) = 0;
     // 0, or -errno.
     virtual int Ioctl(int fd, unsigned long request, void* argument) = 0;
     virtual void Close(int fd) = 0;
@@ -34,6 +40,7 @@ class LinuxPortSystem final : public IPortSystem {
 public:
     std::vector<ParportInfo> Parports() override;
     int Open(const std::string& device) override;
+    int Claim(int fd) override;
     int Ioctl(int fd, unsigned long request, void* argument) override;
     void Close(int fd) override;
     int Ioperm(std::uint16_t from, unsigned count, bool on) override;
@@ -53,6 +60,10 @@ public:
 
     std::uint8_t In(std::uint16_t address) override;
     void Out(std::uint16_t address, std::uint8_t value) override;
+    // Forgets the ports that could not be reached and the kernel's list, so
+    // that the user's fix (a driver loaded, a permission granted, the other
+    // program closed) works without a restart.
+    void BeginOperation() override;
 
 private:
     enum class Access { Untried, Ppdev, Direct, None };

@@ -1,5 +1,6 @@
 // The hardware back end against a fake kernel: which way each port is
 // reached, what reaches the kernel, and what the user is told.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <functional>
@@ -29,7 +30,7 @@ std::string Hex(unsigned value, int digits)
 std::string RequestName(unsigned long request)
 {
     static const std::map<unsigned long, std::string> names = {
-        {PPCLAIM, "PPCLAIM"},       {PPRELEASE, "PPRELEASE"}, {PPDATADIR, "PPDATADIR"},
+        {PPRELEASE, "PPRELEASE"},   {PPDATADIR, "PPDATADIR"},
         {PPRDATA, "PPRDATA"},       {PPWDATA, "PPWDATA"},     {PPRSTATUS, "PPRSTATUS"},
         {PPRCONTROL, "PPRCONTROL"}, {PPWCONTROL, "PPWCONTROL"}};
     const auto found = names.find(request);
@@ -58,6 +59,11 @@ public:
         const auto found = openResults.find(device);
         return found == openResults.end() ? -ENOENT : found->second;
     }
+    int Claim(int fd) override
+    {
+        calls.push_back("claim " + std::to_string(fd));
+        return claimResult;
+    }
     int Ioctl(int fd, unsigned long request, void* argument) override
     {
         std::string call = "ioctl " + std::to_string(fd) + " " + RequestName(request);
@@ -68,7 +74,7 @@ public:
         else if (request == PPRDATA || request == PPRSTATUS || request == PPRCONTROL)
             *static_cast<unsigned char*>(argument) = registerReads[request];
         calls.push_back(call);
-        return request == PPCLAIM ? claimResult : 0;
+        return 0;
     }
     void Close(int fd) override { calls.push_back("close " + std::to_string(fd)); }
     int Ioperm(std::uint16_t from, unsigned count, bool on) override
@@ -140,7 +146,7 @@ TEST_F(HardwarePortTest, PpdevIsClaimedOnceAndCarriesRawRegisterBytes)
         EXPECT_EQ(port.In(0x378), 0x5A);
         EXPECT_EQ(port.In(0x379), 0x87);
         EXPECT_EQ(port.In(0x37A), 0x04);
-        EXPECT_EQ(system_.calls, (Calls{"list", "open /dev/parport2", "ioctl 7 PPCLAIM", "ioctl 7 PPDATADIR 0",
+        EXPECT_EQ(system_.calls, (Calls{"list", "open /dev/parport2", "claim 7", "ioctl 7 PPDATADIR 0",
                                         "ioctl 7 PPWDATA 0xA5", "ioctl 7 PPWCONTROL 0x0B", "ioctl 7 PPRDATA",
                                         "ioctl 7 PPRSTATUS", "ioctl 7 PPRCONTROL"}));
         system_.calls.clear();
@@ -153,7 +159,6 @@ struct DirectCase {
     const char* name;
     bool listed;
     int openResult;
-    int claimResult;
     Calls attempts;
 };
 
@@ -167,7 +172,6 @@ TEST_P(DirectIoTest, FallsBackToDirectPortIo)
     if (c.listed)
         system_.parports = {{0, 0x378}};
     system_.openResults["/dev/parport0"] = c.openResult;
-    system_.claimResult = c.claimResult;
     system_.inbValue = 0x78;
     {
         hw::HardwarePortBackend port(system_);
@@ -184,9 +188,9 @@ TEST_P(DirectIoTest, FallsBackToDirectPortIo)
 
 INSTANTIATE_TEST_SUITE_P(
     Fallbacks, DirectIoTest,
-    ::testing::Values(DirectCase{"PpdevRefused", true, -EACCES, 0, {"list", "open /dev/parport0"}},
-                      DirectCase{"ClaimFails", true, 5, -EBUSY, {"list", "open /dev/parport0", "ioctl 5 PPCLAIM", "close 5"}},
-                      DirectCase{"NotReportedByTheKernel", false, 5, 0, {"list"}}),
+    ::testing::Values(DirectCase{"PpdevRefused", true, -EACCES, {"list", "open /dev/parport0"}},
+                      DirectCase{"PpdevNotLoaded", true, -ENOENT, {"list", "open /dev/parport0"}},
+                      DirectCase{"NotReportedByTheKernel", false, 5, {"list"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct UnreachableCase {
@@ -282,6 +286,124 @@ TEST_F(HardwarePortTest, AccessWhileTheBoxIsOpenDoesNotAskAgain)
     EXPECT_EQ(port.In(0x378), 0xFF);
     EXPECT_EQ(host_.boxes.size(), 1u);
     EXPECT_EQ(system_.calls, (Calls{"list", "ioperm 0x378 3 on"}));
+}
+
+struct ClaimRefusedCase {
+    const char* name;
+    int claimResult;
+    std::vector<std::string> said;
+};
+
+void PrintTo(const ClaimRefusedCase& c, std::ostream* out) { *out << c.name; }
+
+class ClaimRefusedTest : public HardwarePortTest, public ::testing::WithParamInterface<ClaimRefusedCase> {};
+
+// Even with the privilege for direct I/O, a port the kernel would not hand
+// over is left alone.
+TEST_P(ClaimRefusedTest, IsReportedAndNeverDrivenDirectly)
+{
+    const ClaimRefusedCase& c = GetParam();
+    system_.parports = {{1, 0x378}};
+    system_.openResults["/dev/parport1"] = 5;
+    system_.claimResult = c.claimResult;
+    system_.iopermResult = 0;
+    {
+        hw::HardwarePortBackend port(system_);
+        port.Out(0x378, 0x00);
+        port.Out(0x37A, 0x01);
+        EXPECT_EQ(port.In(0x379), 0xFF);
+    }
+    EXPECT_EQ(system_.calls, (Calls{"list", "open /dev/parport1", "claim 5", "close 5"}));
+    ASSERT_EQ(host_.boxes.size(), 1u);
+    for (const std::string& words : c.said)
+        EXPECT_NE(host_.boxes[0].text.find(words), std::string::npos) << "missing \"" << words << "\" in:\n"
+                                                                      << host_.boxes[0].text;
+    EXPECT_EQ(host_.boxes[0].text.find("CAP_SYS_RAWIO"), std::string::npos) << host_.boxes[0].text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Claims, ClaimRefusedTest,
+    ::testing::Values(ClaimRefusedCase{"InUse", -EBUSY,
+                                       {"0x378", "/dev/parport1 is in use by another program",
+                                        "close the other program that uses /dev/parport1"}},
+                      ClaimRefusedCase{"OtherFailure", -ENXIO, {"0x378", "/dev/parport1 could not be claimed"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Operation after operation on one back end, as the dialog program runs them.
+class RetryTest : public HardwarePortTest {
+protected:
+    // One operation's worth of accesses: each register written and read.
+    void Operation(std::uint16_t base)
+    {
+        port_.BeginOperation();
+        for (int round = 0; round < 2; ++round) {
+            port_.Out(base, 0x01);
+            port_.Out(base + 2, 0x00);
+            port_.In(base + 1);
+        }
+    }
+
+    hw::HardwarePortBackend port_{system_};
+};
+
+TEST_F(RetryTest, AFixedCauseWorksInTheNextOperationWithoutARestart)
+{
+    system_.parports = {{0, 0x378}};
+    system_.iopermResult = -EPERM;
+    Operation(0x378);
+    EXPECT_EQ(system_.calls, (Calls{"list", "open /dev/parport0", "ioperm 0x378 3 on"})) << "tried once per operation";
+    ASSERT_EQ(host_.boxes.size(), 1u);
+    EXPECT_NE(host_.boxes[0].text.find("sudo modprobe ppdev"), std::string::npos) << host_.boxes[0].text;
+
+    system_.calls.clear();
+    system_.openResults["/dev/parport0"] = 4;
+    Operation(0x378);
+    EXPECT_EQ(system_.calls, (Calls{"list", "open /dev/parport0", "claim 4", "ioctl 4 PPDATADIR 0",
+                                    "ioctl 4 PPWDATA 0x01", "ioctl 4 PPWCONTROL 0x00", "ioctl 4 PPRSTATUS",
+                                    "ioctl 4 PPWDATA 0x01", "ioctl 4 PPWCONTROL 0x00", "ioctl 4 PPRSTATUS"}));
+    EXPECT_EQ(host_.boxes.size(), 1u) << "a port reached says nothing";
+
+    system_.calls.clear();
+    Operation(0x378);
+    EXPECT_EQ(system_.calls.front(), "list") << "the list is read again";
+    EXPECT_EQ(std::count(system_.calls.begin(), system_.calls.end(), "claim 4"), 0) << "claimed once, kept";
+}
+
+TEST_F(RetryTest, APortTheKernelListsLaterIsFoundByItsNewListing)
+{
+    system_.iopermResult = -EPERM;
+    Operation(0xD010);
+    ASSERT_EQ(host_.boxes.size(), 1u);
+    EXPECT_NE(host_.boxes[0].text.find("reports no parallel port at 0xD010"), std::string::npos) << host_.boxes[0].text;
+
+    system_.calls.clear();
+    system_.parports = {{0, 0x378}, {1, 0xD010}};
+    system_.openResults["/dev/parport1"] = 6;
+    Operation(0xD010);
+    ASSERT_GE(system_.calls.size(), 3u);
+    EXPECT_EQ(Calls(system_.calls.begin(), system_.calls.begin() + 3), (Calls{"list", "open /dev/parport1", "claim 6"}));
+    EXPECT_EQ(host_.boxes.size(), 1u);
+}
+
+TEST_F(RetryTest, APortStillUnreachableIsReportedOncePerOperation)
+{
+    system_.parports = {{0, 0x378}};
+    system_.openResults["/dev/parport0"] = 3;
+    system_.claimResult = -EBUSY;
+    for (int operation = 0; operation < 3; ++operation)
+        Operation(0x378);
+    ASSERT_EQ(host_.boxes.size(), 3u);
+    for (const Box& box : host_.boxes)
+        EXPECT_EQ(box.text, host_.boxes[0].text);
+    EXPECT_EQ(std::count(system_.calls.begin(), system_.calls.end(), "claim 3"), 3);
+
+    system_.calls.clear();
+    system_.claimResult = 0;
+    Operation(0x378);
+    ASSERT_GE(system_.calls.size(), 3u);
+    EXPECT_EQ(Calls(system_.calls.begin(), system_.calls.begin() + 3), (Calls{"list", "open /dev/parport0", "claim 3"}))
+        << "the other program has let go";
+    EXPECT_EQ(host_.boxes.size(), 3u);
 }
 
 } // namespace
