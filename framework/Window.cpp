@@ -2,7 +2,6 @@
 // window operations CWnd, CDialog and the drawing layer ask of it.
 #include "framework/Window.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QVariant>
 #include <QWidget>
@@ -58,9 +57,6 @@ CFont* WindowFont(HWND h)
 
 namespace window {
 
-bool IsDialog(HWND h) { return h && h->dialog; }
-int ControlId(HWND h) { return h ? h->id : 0; }
-ControlKind Kind(HWND h) { return h->kind; }
 DWORD Style(HWND h) { return h ? h->style : 0; }
 HWND Parent(HWND h) { return h ? (h->dialog ? h->owner : h->parent) : nullptr; }
 
@@ -115,8 +111,6 @@ void SetFocus(HWND h)
         h->widget->setFocus(Qt::OtherFocusReason);
 }
 
-HWND Focus() { return HandleOf(QApplication::focusWidget()); }
-
 void SelectAllText(HWND edit)
 {
     if (edit && edit->kind == ControlKind::Edit)
@@ -135,19 +129,7 @@ void RepaintNow(HWND h)
         h->client->repaint();
 }
 
-void SetIcon(HWND h, HICON icon, bool big) { DefaultProc(h, WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)); }
-HICON GetIcon(HWND h, bool big) { return big ? h->bigIcon : h->smallIcon; }
-
 CMenu* SystemMenu(HWND dialog) { return dialog && dialog->dialog ? dialog->systemMenu.get() : nullptr; }
-
-std::string FontDescription(HWND h)
-{
-    const HWND dialog = h->dialog ? h : h->parent;
-    const QFont font = dialog->widget->font();
-    return font.family().toStdString() + " " + std::to_string(font.pointSize());
-}
-
-CSize DialogBaseUnits(HWND dialog) { return dialog->baseUnits; }
 
 void SetTextObserver(HWND hWnd, std::function<void(const std::string&)> observer)
 {

@@ -1,7 +1,7 @@
 #pragma once
 // The framework's windows: creation from templates, the default handling of
 // each kind of window, and the few window operations CWnd and CDialog need.
-// Implemented over Qt widgets in Window.cpp.
+// Implemented over Qt widgets in the window files (WindowImpl.h lists them).
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,9 +17,6 @@ namespace fw::window {
 HWND CreateDialogWindow(const DialogTemplate& tmpl, HWND owner);
 void Destroy(HWND hWnd);
 
-bool IsDialog(HWND hWnd);
-int ControlId(HWND hWnd);
-ControlKind Kind(HWND hWnd);
 DWORD Style(HWND hWnd);
 HWND Parent(HWND hWnd);
 HWND Child(HWND dialog, int id);
@@ -44,16 +41,10 @@ CRect ClientRect(HWND hWnd);
 bool IsIconic(HWND hWnd);
 bool IsVisible(HWND hWnd);
 void SetFocus(HWND hWnd);
-HWND Focus();
 void SelectAllText(HWND edit);
 void Invalidate(HWND hWnd);
 void RepaintNow(HWND hWnd);
-void SetIcon(HWND hWnd, HICON icon, bool big);
-HICON GetIcon(HWND hWnd, bool big);
 CMenu* SystemMenu(HWND dialog);
-// The dialog font's name and point size as actually used.
-std::string FontDescription(HWND hWnd);
-CSize DialogBaseUnits(HWND dialog);
 // Called with the new text whenever the window's text is set (WM_SETTEXT
 // reaching the default handling): how the console front end and tests follow
 // the status line.
