@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QStyleFactory>
 
+#include <optional>
+
 #include "framework/AppName.h"
 #include "framework/Host.h"
+#include "framework/ToolkitMessages.h"
 #include "framework/Wnd.h"
 
 namespace {
@@ -66,7 +69,8 @@ void SetHelpText(const std::string& text) { HelpText() = text; }
 
 int RunApplication(int argc, char** argv, CWinApp& app, const std::function<bool()>& startup)
 {
-    QApplication application(argc, argv);
+    std::optional<QApplication> application;
+    StartToolkit([&] { application.emplace(argc, argv); });
     QApplication::setQuitOnLastWindowClosed(false);
     if (startup && !startup())
         return 1;
