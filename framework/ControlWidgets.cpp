@@ -11,14 +11,11 @@
 #include <QRadioButton>
 #include <QWidget>
 
-#include <algorithm>
-
 #include "framework/IconImpl.h"
 #include "framework/Styles.h"
 #include "framework/WindowImpl.h"
 
 namespace fw {
-namespace {
 
 void Notify(HWND control, UINT code)
 {
@@ -29,23 +26,7 @@ void Notify(HWND control, UINT code)
                   reinterpret_cast<LPARAM>(control));
 }
 
-// Ticks one automatic radio button and clears the others of its group: the
-// run of controls from the last WS_GROUP at or before it up to the next one.
-void TickInGroup(HWND radio)
-{
-    const auto& siblings = radio->parent->children;
-    const auto self = std::find(siblings.begin(), siblings.end(), radio);
-    auto first = self;
-    while (first != siblings.begin() && !((*first)->style & WS_GROUP))
-        --first;
-    for (auto it = first; it != siblings.end(); ++it) {
-        if (it != first && ((*it)->style & WS_GROUP))
-            break;
-        if ((*it)->kind == ControlKind::AutoRadioButton && *it != radio)
-            SendMessageTo(*it, BM_SETCHECK, BST_UNCHECKED);
-    }
-    SendMessageTo(radio, BM_SETCHECK, BST_CHECKED);
-}
+namespace {
 
 class PushButton final : public QPushButton {
 public:
@@ -183,6 +164,16 @@ QWidget* CreateControlWidget(HWND h, const ControlTemplate& c, QWidget* parent)
     return w;
 }
 
+void FitPictureToBitmap(QWidget* picture)
+{
+    auto* label = static_cast<QLabel*>(picture);
+    const QPixmap bitmap = label->pixmap();
+    if (bitmap.isNull())
+        return;
+    const int frame = 2 * label->frameWidth();
+    label->resize(bitmap.deviceIndependentSize().toSize() + QSize(frame, frame));
+}
+
 QWidget* CreatePaintedClient(HWND h, QWidget* parent) { return new PaintedClient(h, parent); }
 
 void ShowText(HWND h)
@@ -199,8 +190,12 @@ void ShowText(HWND h)
         break;
     case ControlKind::Edit: {
         auto* edit = static_cast<QLineEdit*>(h->widget);
-        if (edit->text() != text)
+        // Text the program sets is shown from its start, as the platform's
+        // edit shows it, not scrolled to its end.
+        if (edit->text() != text) {
             edit->setText(text);
+            edit->setCursorPosition(0);
+        }
         break;
     }
     case ControlKind::GroupBox:

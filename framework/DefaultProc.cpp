@@ -70,6 +70,10 @@ LRESULT DefaultProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
         case SC_MINIMIZE:
             h->widget->showMinimized();
             break;
+        case SC_MOVE:
+            if (h->dialog)
+                StartMove(h);
+            break;
         case SC_RESTORE:
             h->widget->showNormal();
             break;

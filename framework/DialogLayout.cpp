@@ -57,7 +57,7 @@ HWND CreateDialogWindow(const DialogTemplate& tmpl, HWND owner)
     const QFont font = DialogFont(tmpl);
     h->baseUnits = BaseUnits(font);
     h->systemMenu = std::make_unique<CMenu>();
-    AppendSystemCommands(*h->systemMenu);
+    AppendSystemCommands(*h->systemMenu, tmpl.style);
 
     QWidget* widget = CreateDialogWidget(h);
     h->widget = h->client = widget;
@@ -98,6 +98,8 @@ HWND CreateDialogWindow(const DialogTemplate& tmpl, HWND owner)
         }
         RememberHandle(w, child);
         w->setGeometry(ToPixels(h->baseUnits, c.x, c.y, c.cx, c.cy));
+        if (c.kind == ControlKind::Picture)
+            FitPictureToBitmap(w);
         if (child->client != w) {
             const int border = (c.style & WS_BORDER) ? 1 : 0;
             child->client->setGeometry(border, border, w->width() - 2 * border, w->height() - 2 * border);

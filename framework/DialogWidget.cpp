@@ -1,6 +1,6 @@
 // The dialog's own widget: the dialog keyboard rules (Enter, Escape, F1,
-// Alt+Space) for itself and its controls, the close box, the right-click
-// system menu and the dialog's WM_PAINT.
+// Alt+Space, the arrows in radio groups) for itself and its controls, the
+// close box, the right-click system menu and the dialog's WM_PAINT.
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -42,6 +42,12 @@ public:
         case Qt::Key_F1:
             SendMessageTo(m_h, WM_COMMAND, ID_HELP);
             return true;
+        case Qt::Key_Up:
+        case Qt::Key_Left:
+            return MoveInGroup(HandleOf(QApplication::focusWidget()), -1);
+        case Qt::Key_Down:
+        case Qt::Key_Right:
+            return MoveInGroup(HandleOf(QApplication::focusWidget()), 1);
         case Qt::Key_Space:
             if (!alt)
                 return false;

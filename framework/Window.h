@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/Geometry.h"
+#include "framework/Menu.h"
 #include "framework/Resources.h"
 #include "framework/Wnd.h"
 
@@ -45,6 +46,9 @@ void SelectAllText(HWND edit);
 void Invalidate(HWND hWnd);
 void RepaintNow(HWND hWnd);
 CMenu* SystemMenu(HWND dialog);
+// What the system menu offers now: its entries, but Restore only while the
+// window is minimised and Minimize only while it is not.
+std::vector<CMenu::Item> OfferedSystemMenu(HWND dialog);
 // Called with the new text whenever the window's text is set (WM_SETTEXT
 // reaching the default handling): how the console front end and tests follow
 // the status line.

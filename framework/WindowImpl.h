@@ -59,16 +59,35 @@ void RememberHandle(QWidget* widget, HWND h);
 // Controls (ControlWidgets.cpp).
 // The widget of a control from its template, with its focus policy.
 QWidget* CreateControlWidget(HWND h, const ControlTemplate& c, QWidget* parent);
+// A picture control showing a bitmap takes the bitmap's size (and its
+// frame) at its template position, as the platform's control does.
+void FitPictureToBitmap(QWidget* picture);
 // The client of a progress bar: a widget whose painting is WM_PAINT.
 QWidget* CreatePaintedClient(HWND h, QWidget* parent);
 // Puts the window text on the widget, as the kind of window shows it.
 void ShowText(HWND h);
 
+// Sends the control's notification code to its dialog.
+void Notify(HWND control, UINT code);
+
+// Automatic radio-button groups (RadioGroups.cpp): the run of controls from
+// the last WS_GROUP at or before a control up to the next one.
+// Ticks radio and clears the other radio buttons of its group.
+void TickInGroup(HWND radio);
+// The arrow keys on a radio button: focus, tick and click the next (step 1)
+// or previous (step -1) enabled radio button of its group, wrapping around.
+// False when focus is not on an automatic radio button.
+bool MoveInGroup(HWND focus, int step);
+
 // The dialog's own widget with the dialog keyboard rules (DialogWidget.cpp).
 QWidget* CreateDialogWidget(HWND h);
 
 // The system menu (SystemMenu.cpp).
-void AppendSystemCommands(CMenu& menu);
+// Restore and Minimize only with a minimise box; Move and Close always.
+void AppendSystemCommands(CMenu& menu, DWORD style);
+// SC_MOVE: the window follows the arrow keys or the mouse until Enter or a
+// click (Escape puts it back).
+void StartMove(HWND dialog);
 void ShowSystemMenu(HWND dialog, const QPoint& globalPos);
 
 } // namespace fw
