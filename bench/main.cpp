@@ -9,10 +9,12 @@
 #include <iostream>
 
 #include "bench/Benchmarks.h"
+#include "framework/ToolkitMessages.h"
 
 int main(int argc, char** argv)
 {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    fw::FilterToolkitMessages();
     QApplication application(argc, argv);
     bench::Report report;
     try {

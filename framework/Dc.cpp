@@ -10,7 +10,10 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QRect>
+#include <QTransform>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <optional>
 #include <type_traits>
@@ -77,7 +80,7 @@ QRect DeviceBounds(const FwDC& dc)
     if (dc.windowPainter)
         return dc.windowBounds;
     const QImage* pixels = Pixels(dc);
-    return pixels ? pixels->rect() : QRect();
+    return pixels ? QRect(QPoint(0, 0), pixels->deviceIndependentSize().toSize()) : QRect();
 }
 
 void Prepare(QPainter& painter, const DrawingState& state)
@@ -280,13 +283,36 @@ BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSource, 
     const QImage* pixels = Pixels(from);
     if (!pixels || from.windowPainter)
         return FALSE;
-    const QRect block(xSource - from.state.origin.x, ySource - from.state.origin.y, width, height);
+    // The block in the bitmap's own pixels, so that a scaled bitmap reaches a
+    // scaled screen pixel for pixel.
+    const qreal ratio = pixels->devicePixelRatio();
+    const QRectF block((xSource - from.state.origin.x) * ratio, (ySource - from.state.origin.y) * ratio, width * ratio,
+                       height * ratio);
     Paint(m_hDC, [&](QPainter& painter) {
         painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(QPoint(x, y), *pixels, block);
+        painter.drawImage(QPointF(x, y), *pixels, block);
     });
     return TRUE;
 }
+
+namespace fw {
+
+double DevicePixelRatio(const CDC& dc)
+{
+    const FwDC* context = dc.m_hDC;
+    if (!context)
+        return 1.0;
+    if (context->windowPainter) {
+        // The painter's own scale, not its widget's: a widget rendered into
+        // a scaled image paints at that image's ratio.
+        const QTransform toDevice = context->windowPainter->deviceTransform();
+        return std::max(1.0, std::hypot(toDevice.m11(), toDevice.m12()));
+    }
+    const QImage* pixels = Pixels(*context);
+    return pixels ? pixels->devicePixelRatio() : 1.0;
+}
+
+} // namespace fw
 
 CPaintDC::CPaintDC(CWnd* wnd)
 {

@@ -5,6 +5,9 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPalette>
+#include <QtMath>
+
+#include <utility>
 
 #include "framework/GdiImpl.h"
 
@@ -40,12 +43,17 @@ CBitmap::CBitmap() = default;
 CBitmap::~CBitmap() { DeleteObject(); }
 
 // Every context draws in 32-bit colour, so any colour bitmap is compatible.
-BOOL CBitmap::CreateCompatibleBitmap(CDC*, int width, int height)
+// The bitmap has the context's device pixel ratio: width and height are
+// logical, and a scaled screen gets as many pixels as it shows.
+BOOL CBitmap::CreateCompatibleBitmap(CDC* dc, int width, int height)
 {
     if (m_hObject || width <= 0 || height <= 0)
         return FALSE;
-    m_hObject = new FwBitmap{QImage(width, height, QImage::Format_RGB32)};
-    m_hObject->image.fill(Qt::black);
+    const qreal ratio = dc ? fw::DevicePixelRatio(*dc) : 1.0;
+    QImage image(qCeil(width * ratio), qCeil(height * ratio), QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::black);
+    m_hObject = new FwBitmap{std::move(image)};
     return TRUE;
 }
 

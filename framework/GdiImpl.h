@@ -3,6 +3,7 @@
 // tests that look at pixels.
 #include "framework/Gdi.h"
 
+class CDC;
 class QColor;
 class QFont;
 class QImage;
@@ -15,5 +16,8 @@ const QFont& FontOf(HFONT font);
 // The pixels of a bitmap; null for a null handle.
 QImage* ImageOf(HBITMAP bitmap);
 QColor ColorOf(COLORREF colour);
+// Device pixels per logical pixel of what the context draws on: the screen's
+// scale for a window context, the selected bitmap's for a memory context.
+double DevicePixelRatio(const CDC& dc);
 
 } // namespace fw

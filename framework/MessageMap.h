@@ -25,6 +25,17 @@ struct MessageMap {
     std::size_t count;
 };
 
+// The first entry that matches, searching a class's table and then its
+// bases' in turn; null when none does.
+template <class Matches> const MessageMapEntry* FindEntry(const MessageMap* map, Matches matches)
+{
+    for (; map; map = map->base ? map->base() : nullptr)
+        for (std::size_t i = 0; i < map->count; ++i)
+            if (matches(map->entries[i]))
+                return &map->entries[i];
+    return nullptr;
+}
+
 template <class T> struct MemberOf;
 template <class C, class R, class... A> struct MemberOf<R (C::*)(A...)> { using Class = C; };
 template <auto Fn> using ClassOf = typename MemberOf<decltype(Fn)>::Class;

@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QStyleFactory>
 
+#include <optional>
+
 #include "framework/AppName.h"
 #include "framework/Host.h"
+#include "framework/ToolkitMessages.h"
 #include "framework/Wnd.h"
 
 namespace {
@@ -37,16 +40,13 @@ const fw::MessageMap* CWinApp::GetMessageMap() const { return ThisMessageMap(); 
 
 BOOL CWinApp::OnCommand(UINT id)
 {
-    for (const fw::MessageMap* map = GetMessageMap(); map; map = map->base ? map->base() : nullptr) {
-        for (std::size_t i = 0; i < map->count; ++i) {
-            const fw::MessageMapEntry& entry = map->entries[i];
-            if (entry.message == WM_COMMAND && entry.code == 0 && entry.id == id) {
-                entry.thunk(this, id, 0);
-                return TRUE;
-            }
-        }
-    }
-    return FALSE;
+    const fw::MessageMapEntry* entry = fw::FindEntry(GetMessageMap(), [id](const fw::MessageMapEntry& e) {
+        return e.message == WM_COMMAND && e.code == 0 && e.id == id;
+    });
+    if (!entry)
+        return FALSE;
+    entry->thunk(this, id, 0);
+    return TRUE;
 }
 
 void CWinApp::OnHelp()
@@ -69,7 +69,8 @@ void SetHelpText(const std::string& text) { HelpText() = text; }
 
 int RunApplication(int argc, char** argv, CWinApp& app, const std::function<bool()>& startup)
 {
-    QApplication application(argc, argv);
+    std::optional<QApplication> application;
+    StartToolkit([&] { application.emplace(argc, argv); });
     QApplication::setQuitOnLastWindowClosed(false);
     if (startup && !startup())
         return 1;

@@ -1,12 +1,13 @@
 #pragma once
 // The framework's windows: creation from templates, the default handling of
 // each kind of window, and the few window operations CWnd and CDialog need.
-// Implemented over Qt widgets in Window.cpp.
+// Implemented over Qt widgets in the window files (WindowImpl.h lists them).
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "framework/Geometry.h"
+#include "framework/Menu.h"
 #include "framework/Resources.h"
 #include "framework/Wnd.h"
 
@@ -17,9 +18,6 @@ namespace fw::window {
 HWND CreateDialogWindow(const DialogTemplate& tmpl, HWND owner);
 void Destroy(HWND hWnd);
 
-bool IsDialog(HWND hWnd);
-int ControlId(HWND hWnd);
-ControlKind Kind(HWND hWnd);
 DWORD Style(HWND hWnd);
 HWND Parent(HWND hWnd);
 HWND Child(HWND dialog, int id);
@@ -44,16 +42,13 @@ CRect ClientRect(HWND hWnd);
 bool IsIconic(HWND hWnd);
 bool IsVisible(HWND hWnd);
 void SetFocus(HWND hWnd);
-HWND Focus();
 void SelectAllText(HWND edit);
 void Invalidate(HWND hWnd);
 void RepaintNow(HWND hWnd);
-void SetIcon(HWND hWnd, HICON icon, bool big);
-HICON GetIcon(HWND hWnd, bool big);
 CMenu* SystemMenu(HWND dialog);
-// The dialog font's name and point size as actually used.
-std::string FontDescription(HWND hWnd);
-CSize DialogBaseUnits(HWND dialog);
+// What the system menu offers now: its entries, but Restore only while the
+// window is minimised and Minimize only while it is not.
+std::vector<CMenu::Item> OfferedSystemMenu(HWND dialog);
 // Called with the new text whenever the window's text is set (WM_SETTEXT
 // reaching the default handling): how the console front end and tests follow
 // the status line.

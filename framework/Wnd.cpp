@@ -51,19 +51,15 @@ BOOL CWnd::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
         *result = 0;
         return TRUE;
     }
-    for (const fw::MessageMap* map = GetMessageMap(); map; map = map->base ? map->base() : nullptr) {
-        for (std::size_t i = 0; i < map->count; ++i) {
-            const fw::MessageMapEntry& entry = map->entries[i];
-            if (entry.message != msg)
-                continue;
-            const CurrentMessage saved = m_current;
-            m_current = {msg, wParam, lParam};
-            *result = entry.thunk(this, wParam, lParam);
-            m_current = saved;
-            return TRUE;
-        }
-    }
-    return FALSE;
+    const fw::MessageMapEntry* entry =
+        fw::FindEntry(GetMessageMap(), [msg](const fw::MessageMapEntry& e) { return e.message == msg; });
+    if (!entry)
+        return FALSE;
+    const CurrentMessage saved = m_current;
+    m_current = {msg, wParam, lParam};
+    *result = entry->thunk(this, wParam, lParam);
+    m_current = saved;
+    return TRUE;
 }
 
 BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
@@ -73,25 +69,22 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
     // Notifications from controls are ignored while a data exchange runs.
     if (lParam != 0 && m_notificationsLocked)
         return TRUE;
-    for (const fw::MessageMap* map = GetMessageMap(); map; map = map->base ? map->base() : nullptr) {
-        for (std::size_t i = 0; i < map->count; ++i) {
-            const fw::MessageMapEntry& entry = map->entries[i];
-            if (entry.message == WM_COMMAND && entry.code == code && entry.id == id) {
-                const CurrentMessage saved = m_current;
-                m_current = {WM_COMMAND, wParam, lParam};
-                if (g_commandDepth == 0)
-                    fw::CurrentHost().Port().BeginOperation();
-                ++g_commandDepth;
-                entry.thunk(this, wParam, lParam);
-                --g_commandDepth;
-                m_current = saved;
-                if (g_commandDepth == 0 && CommandDoneHandler())
-                    CommandDoneHandler()();
-                return TRUE;
-            }
-        }
-    }
-    return FALSE;
+    const fw::MessageMapEntry* entry = fw::FindEntry(GetMessageMap(), [code, id](const fw::MessageMapEntry& e) {
+        return e.message == WM_COMMAND && e.code == code && e.id == id;
+    });
+    if (!entry)
+        return FALSE;
+    const CurrentMessage saved = m_current;
+    m_current = {WM_COMMAND, wParam, lParam};
+    if (g_commandDepth == 0)
+        fw::CurrentHost().Port().BeginOperation();
+    ++g_commandDepth;
+    entry->thunk(this, wParam, lParam);
+    --g_commandDepth;
+    m_current = saved;
+    if (g_commandDepth == 0 && CommandDoneHandler())
+        CommandDoneHandler()();
+    return TRUE;
 }
 
 LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam)

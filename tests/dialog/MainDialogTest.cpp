@@ -77,6 +77,61 @@ TEST_F(MainDialog, SystemMenuEndsWithTheAboutEntry)
     EXPECT_EQ(items.back().text, "&About brovik...");
 }
 
+TEST_F(MainDialog, SystemMenuOffersMoveMinimizeCloseAndAboutButNoRestoreWhileShown)
+{
+    Start();
+    std::vector<std::string> texts;
+    for (const auto& item : fw::window::OfferedSystemMenu(dlg->m_hWnd))
+        texts.push_back((item.flags & MF_SEPARATOR) ? "-" : item.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"&Move", "Mi&nimize", "-", "&Close", "-", "&About brovik..."}));
+}
+
+struct RadioGroupCase {
+    const char* name;
+    std::vector<int> group;  // in template order
+    bool storesPort;
+};
+
+class MainDialogRadioGroup : public MainDialog, public ::testing::WithParamInterface<RadioGroupCase> {};
+
+TEST_P(MainDialogRadioGroup, ArrowKeysTickTheNextButtonOfTheGroupAndWrap)
+{
+    Start();
+    const std::vector<int>& group = GetParam().group;
+    auto checked = [&](int id) { return dlg->IsDlgButtonChecked(id) == BST_CHECKED; };
+    const int storedPort = host.GetProfileInt("BROVIK", "LPT PORT", 0);
+    Click(group[0]);
+    ASSERT_EQ(fw::HandleOf(QApplication::focusWidget()), dlg->GetDlgItemHandle(group[0]));
+
+    // Down twice to the last button, Down wraps to the first, Up wraps back.
+    const std::pair<Qt::Key, std::size_t> steps[] = {
+        {Qt::Key_Down, 1}, {Qt::Key_Right, 2}, {Qt::Key_Down, 0}, {Qt::Key_Up, 2}, {Qt::Key_Left, 1}};
+    for (const auto& [key, index] : steps) {
+        PressOnFocus(key);
+        const int reached = group[index];
+        EXPECT_EQ(fw::HandleOf(QApplication::focusWidget()), dlg->GetDlgItemHandle(reached)) << "key " << key;
+        for (int id : group)
+            EXPECT_EQ(checked(id), id == reached) << "key " << key << ", button " << id;
+        const int expectedPort = GetParam().storesPort ? static_cast<int>(index) + 1 : storedPort;
+        EXPECT_EQ(host.GetProfileInt("BROVIK", "LPT PORT", 0), expectedPort) << "key " << key;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BothGroups, MainDialogRadioGroup,
+    ::testing::Values(RadioGroupCase{"LockBits", {IDC_LOCK1, IDC_LOCK2, IDC_LOCK3}, false},
+                      RadioGroupCase{"LptPort", {IDC_LPT1, IDC_LPT2, IDC_LPT3}, true}),
+    [](const ::testing::TestParamInfo<RadioGroupCase>& info) { return std::string(info.param.name); });
+
+TEST_F(MainDialog, AStoredLongDelayShowsFromItsStart)
+{
+    StoreDelays(-1, 1);  // read back as 4294967295
+    Start();
+    auto* bit = static_cast<QLineEdit*>(Widget(IDC_DELAY_BIT));
+    ASSERT_EQ(bit->text(), "4294967295");
+    EXPECT_EQ(bit->cursorPosition(), 0);
+}
+
 TEST_F(MainDialog, SystemCommands0x10To0x1FOpenTheAboutBoxAndLeaveTheDialogAsItWas)
 {
     Start();

@@ -13,6 +13,7 @@
 #include "framework/Dialog.h"
 #include "framework/QtBridge.h"
 #include "framework/Styles.h"
+#include "framework/Window.h"
 #include "tests/support/TestHost.h"
 
 namespace {
@@ -33,10 +34,17 @@ const ControlTemplate kControls[] = {
 };
 const DialogTemplate kDialog{kTemplate, "Test", "MS Sans Serif", 8, 120, 80, WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_CENTER, 0,
                              kControls};
+// The same with a minimise box.
+constexpr int kMinimisableTemplate = 901;
+const DialogTemplate kMinimisableDialog{kMinimisableTemplate, "Minimisable", "MS Sans Serif", 8, 120, 80,
+                                        WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, kControls};
 
 class Resources final : public ResourceTable {
 public:
-    const DialogTemplate* Dialog(int id) const override { return id == kTemplate ? &kDialog : nullptr; }
+    const DialogTemplate* Dialog(int id) const override
+    {
+        return id == kTemplate ? &kDialog : id == kMinimisableTemplate ? &kMinimisableDialog : nullptr;
+    }
     std::string String(UINT) const override { return {}; }
     const ImageResource* Image(int) const override { return nullptr; }
 };
@@ -119,6 +127,7 @@ TEST_F(DialogTest, EnterRunsTheFocusedPushButtonAndKeepsTheDialog)
 
 TEST_F(DialogTest, EnterInAnEditClosesOnlyWhenTheExchangePasses)
 {
+    Edit(kEditTwo)->end(false);
     QTest::keyClicks(Edit(kEditTwo), "x");  // "6x" is no number
     Widget(kEditOne)->setFocus();
     Key(Qt::Key_Enter);
@@ -187,10 +196,111 @@ TEST_F(DialogTest, EditChangeComesFromTypingAndProgrammaticTextButNotFromOutward
     EXPECT_TRUE(dialog.events.empty());
 
     Edit(kEditOne)->setFocus();
+    Edit(kEditOne)->end(false);
     QTest::keyClick(Edit(kEditOne), Qt::Key_Backspace);
     QTest::keyClicks(Edit(kEditOne), "3");
     dialog.SetDlgItemText(kEditOne, "4");
     EXPECT_EQ(dialog.events, (std::vector<std::string>{"change one:", "change one:3", "change one:4"}));
+}
+
+TEST_F(DialogTest, ArrowKeysMoveWithinTheRadioGroupTickingAndClickingWithWrapAround)
+{
+    auto checked = [&](int id) { return dialog.IsDlgButtonChecked(id) == BST_CHECKED; };
+    QTest::mouseClick(static_cast<QRadioButton*>(Widget(kOther)), Qt::LeftButton);
+    QTest::mouseClick(static_cast<QRadioButton*>(Widget(kRadioA)), Qt::LeftButton);
+    ASSERT_EQ(Focused(), dialog.GetDlgItemHandle(kRadioA));
+
+    struct Step {
+        int key;
+        int reached;
+    };
+    const Step steps[] = {{Qt::Key_Down, kRadioB}, {Qt::Key_Right, kRadioC}, {Qt::Key_Down, kRadioA},
+                          {Qt::Key_Up, kRadioC},   {Qt::Key_Left, kRadioB}};
+    for (const Step& step : steps) {
+        Key(step.key);
+        EXPECT_EQ(Focused(), dialog.GetDlgItemHandle(step.reached)) << "key " << step.key;
+        for (int id : {kRadioA, kRadioB, kRadioC})
+            EXPECT_EQ(checked(id), id == step.reached) << "key " << step.key << ", button " << id;
+        EXPECT_TRUE(checked(kOther)) << "the other group is left alone";
+    }
+    EXPECT_EQ(dialog.events, (std::vector<std::string>{"B", "B"})) << "each button reached sends BN_CLICKED";
+
+    // A group of one keeps the focus and its tick.
+    QTest::mouseClick(static_cast<QRadioButton*>(Widget(kOther)), Qt::LeftButton);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(Focused(), dialog.GetDlgItemHandle(kOther));
+    EXPECT_TRUE(checked(kOther));
+    EXPECT_TRUE(checked(kRadioB));
+}
+
+TEST_F(DialogTest, ArrowKeysInAnEditMoveTheCursorNotTheFocus)
+{
+    Edit(kEditOne)->setFocus();
+    Key(Qt::Key_Left);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(Focused(), dialog.GetDlgItemHandle(kEditOne));
+}
+
+TEST_F(DialogTest, TextSetByTheProgramShowsFromItsStartWhileTypingFollowsTheCursor)
+{
+    const std::string longValue = "4294967295 4294967295 4294967295";
+    dialog.SetDlgItemText(kEditOne, longValue);
+    EXPECT_EQ(Edit(kEditOne)->cursorPosition(), 0);
+    EXPECT_LT(Edit(kEditOne)->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(), Edit(kEditOne)->width() / 4)
+        << "the start is in view";
+
+    Edit(kEditOne)->setFocus();
+    Edit(kEditOne)->end(false);
+    QTest::keyClicks(Edit(kEditOne), "12");
+    EXPECT_EQ(Edit(kEditOne)->cursorPosition(), static_cast<int>(longValue.size()) + 2);
+}
+
+std::vector<std::string> MenuTexts(const std::vector<CMenu::Item>& items)
+{
+    std::vector<std::string> texts;
+    for (const auto& item : items)
+        texts.push_back((item.flags & MF_SEPARATOR) ? "-" : item.text);
+    return texts;
+}
+
+TEST_F(DialogTest, SystemMenuFollowsTheMinimiseBoxAndTheWindowState)
+{
+    EXPECT_EQ(MenuTexts(fw::window::OfferedSystemMenu(dialog.m_hWnd)), (std::vector<std::string>{"&Move", "-", "&Close"}));
+
+    CDialog minimisable(kMinimisableTemplate);
+    ASSERT_TRUE(minimisable.Create());
+    EXPECT_EQ(MenuTexts(fw::window::OfferedSystemMenu(minimisable.m_hWnd)),
+              (std::vector<std::string>{"&Move", "Mi&nimize", "-", "&Close"}));
+    minimisable.SendMessage(WM_SYSCOMMAND, SC_MINIMIZE);
+    ASSERT_TRUE(minimisable.IsIconic());
+    EXPECT_EQ(MenuTexts(fw::window::OfferedSystemMenu(minimisable.m_hWnd)),
+              (std::vector<std::string>{"&Restore", "&Move", "-", "&Close"}));
+    minimisable.SendMessage(WM_SYSCOMMAND, SC_RESTORE);
+    EXPECT_FALSE(minimisable.IsIconic());
+}
+
+TEST_F(DialogTest, MoveFollowsTheArrowKeysUntilEnterAndEscapePutsTheWindowBack)
+{
+    QWidget* window = Widget(kFirst)->window();
+    const QPoint start = window->pos();
+    auto press = [&](Qt::Key key) { QTest::keyClick(window, key); };
+
+    dialog.SendMessage(WM_SYSCOMMAND, SC_MOVE);
+    press(Qt::Key_Right);
+    press(Qt::Key_Right);
+    press(Qt::Key_Down);
+    EXPECT_EQ(window->pos(), start + QPoint(16, 8));
+    press(Qt::Key_Escape);
+    EXPECT_EQ(window->pos(), start);
+    EXPECT_FALSE(dialog.HasEnded()) << "Escape ends the move, not the dialog";
+
+    dialog.SendMessage(WM_SYSCOMMAND, SC_MOVE);
+    press(Qt::Key_Left);
+    press(Qt::Key_Return);
+    EXPECT_EQ(window->pos(), start + QPoint(-8, 0));
+    EXPECT_TRUE(dialog.events.empty()) << "Enter ends the move, not a button";
+    press(Qt::Key_Left);
+    EXPECT_EQ(window->pos(), start + QPoint(-8, 0)) << "after the move the keys are the dialog's again";
 }
 
 } // namespace

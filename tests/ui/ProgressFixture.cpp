@@ -114,6 +114,16 @@ QImage ProgressFixture::Render(const QRect& region)
     return image;
 }
 
+QImage ProgressFixture::RenderAtRatio(int ratio)
+{
+    QWidget* client = Client();
+    QImage image(client->size() * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(kUntouched);
+    client->render(&image, QPoint(), QRegion(client->rect()), QWidget::RenderFlags());
+    return image;
+}
+
 QImage ProgressFixture::Screen()
 {
     QWidget* client = Client();

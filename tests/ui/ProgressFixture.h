@@ -54,6 +54,9 @@ protected:
     // Paints region of the client (all of it when empty) through WM_PAINT
     // onto an image filled with kUntouched; the image covers the client.
     QImage Render(const QRect& region = {});
+    // The whole client painted through WM_PAINT onto an image of ratio
+    // device pixels per logical pixel, as a scaled screen paints it.
+    QImage RenderAtRatio(int ratio);
     // What the screen shows of the client, without handling any event.
     QImage Screen();
     // Lets requested repaints happen.

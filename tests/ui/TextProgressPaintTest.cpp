@@ -122,37 +122,45 @@ TEST_F(TextProgressPaint, PercentageTextReadsDifferentlyForADifferentPosition)
 // a pixel is fully covered.
 double Ink(QRgb overWhite) { return 1.0 - qGreen(overWhite) / 255.0; }
 
-TEST_F(TextProgressPaint, StatusTextChangesColourExactlyAtTheFillEdge)
+// At a device pixel ratio of 1 and of 2 (a screen scaled by 2): the text
+// changes colour at the fill edge's logical place, in device pixels.
+class StatusTextEdge : public TextProgressPaint, public ::testing::WithParamInterface<int> {};
+
+TEST_P(StatusTextEdge, StatusTextChangesColourExactlyAtTheFillEdge)
 {
+    const int ratio = GetParam();
+    const int width = kWidth * ratio;
+    const int height = kHeight * ratio;
     const std::string status = "Programming flash memory";
     progress.SetWindowText(status);
-    progress.SetRange(0, kWidth);  // one position per pixel
+    progress.SetRange(0, kWidth);  // one position per logical pixel
     progress.SetTextColor(RGB(255, 0, 0));
-    const QImage inkOnly = Render();
+    const QImage inkOnly = RenderAtRatio(ratio);
+    ASSERT_EQ(inkOnly.size(), QSize(width, height));
 
-    // Put the edge where both columns beside it carry solid ink.
+    // Put the edge where both device columns beside it carry solid ink.
     auto solidInColumn = [&](int x) {
-        for (int y = 0; y < kHeight; ++y)
+        for (int y = 0; y < height; ++y)
             if (Ink(inkOnly.pixel(x, y)) > 0.75)
                 return true;
         return false;
     };
     int edge = kWidth / 2;
-    while (edge < kWidth - 1 && !(solidInColumn(edge - 1) && solidInColumn(edge)))
+    while (edge < kWidth - 1 && !(solidInColumn(edge * ratio - 1) && solidInColumn(edge * ratio)))
         ++edge;
     ASSERT_LT(edge, kWidth - 1) << "the status text has ink to the right of the centre";
 
     progress.SetTextColor(CLR_DEFAULT);
     progress.SetPos(edge);
-    const QImage split = Render();
+    const QImage split = RenderAtRatio(ratio);
 
     int solidLeft = 0;
     int solidRight = 0;
-    for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x) {
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
             const double ink = Ink(inkOnly.pixel(x, y));
             const int grey = qGreen(split.pixel(x, y));
-            const bool filled = x < edge;
+            const bool filled = x < edge * ratio;
             if (ink == 0.0) {
                 ASSERT_EQ(split.pixel(x, y), filled ? kBarPixel : kBackgroundPixel) << x << "," << y;
             } else if (ink > 0.75) {
@@ -164,6 +172,31 @@ TEST_F(TextProgressPaint, StatusTextChangesColourExactlyAtTheFillEdge)
     }
     EXPECT_GT(solidLeft, 0);
     EXPECT_GT(solidRight, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(DevicePixelRatio, StatusTextEdge, ::testing::Values(1, 2),
+                         [](const ::testing::TestParamInfo<int>& info) { return "Ratio" + std::to_string(info.param); });
+
+TEST_F(TextProgressPaint, AtRatio2TheTextIsDrawnAtFullResolutionNotBlownUp)
+{
+    progress.SetRange(0, kWidth);
+    progress.SetPos(kWidth / 2);
+    progress.SetWindowText("Programming flash memory");
+    const QImage sharp = RenderAtRatio(2);
+    ASSERT_EQ(sharp.size(), QSize(2 * kWidth, 2 * kHeight));
+
+    // A picture drawn at half resolution and doubled is its own half-size
+    // copy doubled again; real detail at full resolution is not.
+    const QImage doubled = sharp.scaled(kWidth, kHeight, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                               .scaled(2 * kWidth, 2 * kHeight, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    int differing = 0;
+    for (int y = 0; y < sharp.height(); ++y)
+        for (int x = 0; x < sharp.width(); ++x)
+            differing += sharp.pixel(x, y) != doubled.pixel(x, y);
+    EXPECT_GT(differing, 20) << "the text has detail finer than two device pixels";
+    // The fill edge sits at the same logical place: device column 2 * 100.
+    EXPECT_TRUE(RowSplitsAt(sharp, 0, kWidth, kBarPixel, kBackgroundPixel));
+    EXPECT_TRUE(RowSplitsAt(sharp, 2 * kHeight - 1, kWidth, kBarPixel, kBackgroundPixel));
 }
 
 TEST_F(TextProgressPaint, ATextColourOfItsOwnPaintsBothHalves)

@@ -1,0 +1,213 @@
+// The controls' widgets: push buttons, automatic radio buttons, edits, group
+// boxes, static texts, pictures and the progress bar's frame. Their clicks
+// and changes become notifications to the dialog.
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QWidget>
+
+#include "framework/IconImpl.h"
+#include "framework/Styles.h"
+#include "framework/WindowImpl.h"
+
+namespace fw {
+
+void Notify(HWND control, UINT code)
+{
+    HWND dialog = control->parent;
+    if (!dialog || dialog->destroying)
+        return;
+    SendMessageTo(dialog, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(control->id), static_cast<WORD>(code)),
+                  reinterpret_cast<LPARAM>(control));
+}
+
+namespace {
+
+class PushButton final : public QPushButton {
+public:
+    PushButton(HWND h, QWidget* parent) : QPushButton(parent), m_h(h)
+    {
+        setAutoDefault(false);
+        connect(this, &QPushButton::clicked, this, [this] { Notify(m_h, BN_CLICKED); });
+    }
+
+private:
+    HWND m_h;
+};
+
+class RadioButton final : public QRadioButton {
+public:
+    RadioButton(HWND h, QWidget* parent) : QRadioButton(parent), m_h(h)
+    {
+        setAutoExclusive(false);
+        connect(this, &QRadioButton::clicked, this, [this] { Notify(m_h, BN_CLICKED); });
+    }
+
+protected:
+    // A click always ticks the button and clears the rest of its group.
+    void nextCheckState() override { TickInGroup(m_h); }
+    // The whole control rectangle takes the click, not only the text.
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+
+private:
+    HWND m_h;
+};
+
+class Edit final : public QLineEdit {
+public:
+    Edit(HWND h, QWidget* parent) : QLineEdit(parent), m_h(h)
+    {
+        connect(this, &QLineEdit::textChanged, this, [this](const QString& t) {
+            m_h->text = t.toStdString();
+            Notify(m_h, EN_CHANGE);
+        });
+    }
+
+private:
+    HWND m_h;
+};
+
+// A widget whose painting is the attached object's WM_PAINT.
+class PaintedClient final : public QWidget {
+public:
+    PaintedClient(HWND h, QWidget* parent) : QWidget(parent), m_h(h)
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QPainter painter(this);
+        m_h->painter = &painter;
+        const QRect& r = event->rect();
+        m_h->paintBounds = {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+        SendMessageTo(m_h, WM_ERASEBKGND, 0);
+        SendMessageTo(m_h, WM_PAINT);
+        m_h->painter = nullptr;
+    }
+    void resizeEvent(QResizeEvent*) override
+    {
+        SendMessageTo(m_h, WM_SIZE, 0, MAKELPARAM(static_cast<WORD>(width()), static_cast<WORD>(height())));
+    }
+
+private:
+    HWND m_h;
+};
+
+QWidget* CreateWidgetOfKind(HWND h, const ControlTemplate& c, QWidget* parent)
+{
+    switch (c.kind) {
+    case ControlKind::PushButton: {
+        auto* button = new PushButton(h, parent);
+        button->setDefault(c.style & BS_DEFPUSHBUTTON);
+        return button;
+    }
+    case ControlKind::AutoRadioButton:
+        return new RadioButton(h, parent);
+    case ControlKind::Edit:
+        return new Edit(h, parent);
+    case ControlKind::GroupBox:
+        return new QGroupBox(parent);
+    case ControlKind::Static: {
+        auto* label = new QLabel(parent);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setTextFormat(Qt::PlainText);
+        return label;
+    }
+    case ControlKind::Picture: {
+        auto* label = new QLabel(parent);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        if (c.style & SS_SUNKEN) {
+            label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            label->setLineWidth(1);
+        }
+        if (const QPixmap* pixmap = PixmapOfResource(c.imageId))
+            label->setPixmap(*pixmap);
+        return label;
+    }
+    case ControlKind::ProgressBar: {
+        auto* frame = new QFrame(parent);
+        if (c.style & WS_BORDER) {
+            frame->setFrameStyle(QFrame::Box | QFrame::Plain);
+            frame->setLineWidth(1);
+        }
+        return frame;
+    }
+    }
+    return nullptr;
+}
+
+Qt::FocusPolicy FocusPolicyFor(const ControlTemplate& c)
+{
+    switch (c.kind) {
+    case ControlKind::PushButton:
+    case ControlKind::Edit:
+    case ControlKind::AutoRadioButton:
+        return (c.style & WS_TABSTOP) ? Qt::StrongFocus : Qt::ClickFocus;
+    default:
+        return Qt::NoFocus;
+    }
+}
+
+} // namespace
+
+QWidget* CreateControlWidget(HWND h, const ControlTemplate& c, QWidget* parent)
+{
+    QWidget* w = CreateWidgetOfKind(h, c, parent);
+    w->setFocusPolicy(FocusPolicyFor(c));
+    return w;
+}
+
+void FitPictureToBitmap(QWidget* picture)
+{
+    auto* label = static_cast<QLabel*>(picture);
+    const QPixmap bitmap = label->pixmap();
+    if (bitmap.isNull())
+        return;
+    const int frame = 2 * label->frameWidth();
+    label->resize(bitmap.deviceIndependentSize().toSize() + QSize(frame, frame));
+}
+
+QWidget* CreatePaintedClient(HWND h, QWidget* parent) { return new PaintedClient(h, parent); }
+
+void ShowText(HWND h)
+{
+    const QString text = ToQt(h->text);
+    if (h->dialog) {
+        h->widget->setWindowTitle(text);
+        return;
+    }
+    switch (h->kind) {
+    case ControlKind::PushButton:
+    case ControlKind::AutoRadioButton:
+        static_cast<QAbstractButton*>(h->widget)->setText(text);
+        break;
+    case ControlKind::Edit: {
+        auto* edit = static_cast<QLineEdit*>(h->widget);
+        // Text the program sets is shown from its start, as the platform's
+        // edit shows it, not scrolled to its end.
+        if (edit->text() != text) {
+            edit->setText(text);
+            edit->setCursorPosition(0);
+        }
+        break;
+    }
+    case ControlKind::GroupBox:
+        static_cast<QGroupBox*>(h->widget)->setTitle(text);
+        break;
+    case ControlKind::Static:
+        static_cast<QLabel*>(h->widget)->setText(text);
+        break;
+    case ControlKind::Picture:
+    case ControlKind::ProgressBar:
+        break;
+    }
+}
+
+} // namespace fw

@@ -1,0 +1,75 @@
+// The programs started where there is no display, and where the runtime
+// folder is not set (cron, sudo, root shells): one clear line and status 1
+// from the dialog programs, and no toolkit warnings from any program.
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ProgramRun {
+    int exitStatus;
+    QString out;
+    QString err;
+};
+
+// Runs program with nothing in its environment but these entries.
+ProgramRun RunBare(const QString& program, const QStringList& arguments, const QStringList& environment)
+{
+    QProcessEnvironment bare;
+    for (const QString& entry : environment)
+        bare.insert(entry.section('=', 0, 0), entry.section('=', 1));
+    QProcess process;
+    process.setProcessEnvironment(bare);
+    process.start(program, arguments);
+    EXPECT_TRUE(process.waitForFinished(30000)) << program.toStdString();
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : 128,
+            QString::fromLocal8Bit(process.readAllStandardOutput()), QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
+class NoDisplay : public ::testing::TestWithParam<const char*> {
+protected:
+    QTemporaryDir home;
+    QStringList Environment(const QStringList& more = {}) const
+    {
+        return QStringList{"HOME=" + home.path(), "PATH=/usr/bin:/bin"} + more;
+    }
+};
+
+TEST_P(NoDisplay, TheDialogProgramSaysSoInOneLineAndExits1)
+{
+    const QString program = QString::fromUtf8(GetParam());
+    const QString name = program.section('/', -1);
+    const QString expected = name + ": no display found; set DISPLAY or WAYLAND_DISPLAY, or use brovik-cli\n";
+
+    // No display named at all, and one named that is not there.
+    for (const QStringList& environment : {Environment(), Environment({"DISPLAY=:97"})}) {
+        const ProgramRun run = RunBare(program, {}, environment);
+        EXPECT_EQ(run.exitStatus, 1) << environment.join(' ').toStdString();
+        EXPECT_EQ(run.err.toStdString(), expected.toStdString()) << environment.join(' ').toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(DialogPrograms, NoDisplay, ::testing::Values(BROVIK_PATH, BROVIK_SIM_PATH),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.index == 0 ? "brovik" : "brovikSim");
+                         });
+
+TEST(NoRuntimeFolder, TheCommandLineProgramPrintsNoToolkitWarning)
+{
+    QTemporaryDir home;
+    const QString chip = home.filePath("chip.bin");
+    const ProgramRun run = RunBare(BROVIK_CLI_PATH, {"--port", "sim", "--chip", chip, "--fast", "blank"},
+                            {"HOME=" + home.path(), "PATH=/usr/bin:/bin"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("Blank")) << run.out.toStdString();
+}
+
+} // namespace
