@@ -84,6 +84,21 @@ echo "man -w brovik-cli: $page"
 MANWIDTH=80 man brovik-cli 2>&1 >/dev/null | (! grep .) || fail "man brovik-cli warns"
 MANWIDTH=80 man brovik-cli | sed -n '/^WIRING/,/^EXAMPLES/p'
 
+echo "== bash completion"
+completions=$(bash -c '
+    source /usr/share/bash-completion/bash_completion
+    source /usr/share/bash-completion/completions/brovik-cli
+    complete_words() {
+        COMP_WORDS=("$@"); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); COMPREPLY=()
+        COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
+        _brovik_cli; echo "${COMPREPLY[*]}"
+    }
+    complete_words brovik-cli --po
+    complete_words brovik-cli --port sim ""
+    complete_words brovik-cli lock ""')
+echo "$completions"
+[ "$completions" = $'--port\nerase blank program verify auto lock read\n1 2 3' ] || fail "bash completion answers otherwise"
+
 remove
 dpkg-query -W brovik 2>/dev/null | grep -q . && dpkg -s brovik 2>/dev/null | grep -q '^Status: install' && fail "brovik is still installed"
 [ ! -e /usr/bin/brovik-cli ] || fail "/usr/bin/brovik-cli is left after dpkg -r"

@@ -20,7 +20,7 @@ for group in "${groups[@]}"; do
         test) packages+=(libgtest-dev libgmock-dev libbenchmark-dev) ;;
         fuzz) packages+=(clang libclang-rt-14-dev) ;;
         x) packages+=(xvfb openbox x11-apps x11-utils imagemagick xdotool) ;;
-        package) packages+=(dpkg-dev file lintian desktop-file-utils appstream man-db librsvg2-bin imagemagick) ;;
+        package) packages+=(dpkg-dev file lintian desktop-file-utils appstream man-db bash-completion librsvg2-bin imagemagick) ;;
         *) echo "install-deps.sh: unknown group \"$group\"" >&2; exit 2 ;;
     esac
 done
