@@ -1,5 +1,6 @@
 // brovik: the dialog program on the real printer port.
 #include "app/Brovik.h"
+#include "app/InfoOptions.h"
 #include "framework/AppName.h"
 #include "framework/DesktopHost.h"
 #include "framework/IniFile.h"
@@ -7,6 +8,8 @@
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> answered = AnswerInfoOptions(argc, argv, false))
+        return *answered;
     hw::HardwarePortBackend port;
     fw::DesktopHost host(port, fw::IniFile::DefaultPathFor(fw::ApplicationName()));
     fw::InstallHost(&host);

@@ -2,6 +2,7 @@
 // read from its file at start and written back at the end of every operation
 // that changed it, so that a program killed between operations loses nothing.
 #include "app/Brovik.h"
+#include "app/InfoOptions.h"
 #include "framework/AppName.h"
 #include "framework/DesktopHost.h"
 #include "framework/IniFile.h"
@@ -13,6 +14,8 @@
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> answered = AnswerInfoOptions(argc, argv, true))
+        return *answered;
     const sim::ChipFile chipFile(sim::DefaultChipPath());
     const sim::ChipFileLoad loaded = chipFile.Load();
 

@@ -6,6 +6,7 @@
 #include "app/Brovik.h"
 #include "cli/ConsoleHost.h"
 #include "cli/HexWriter.h"
+#include "cli/StandardInputCopy.h"
 #include "cli/StatusPrinter.h"
 #include "framework/AtomicFile.h"
 #include "framework/Window.h"
@@ -82,6 +83,14 @@ bool CliRun::RunCommand(const Options& options)
 
 bool CliRun::LoadHexFile(const std::string& path)
 {
+    if (path == kStandardInput) {
+        const StandardInputCopy input(CBrovikDlg::kFileBufferSize);
+        if (!input.Error().empty()) {
+            errors_ << "brovik-cli: " << input.Error() << '\n';
+            return false;
+        }
+        return LoadHexFile(input.Path());
+    }
     host_.AnswerFileDialog(path);
     dialog_.OnOpenHexFile();
     return host_.FaultsReported() == 0 && EndedWith("Load Hex File Ok");

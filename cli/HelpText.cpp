@@ -19,12 +19,16 @@ Commands:
   read FILE      read all 8192 flash bytes and write them to FILE as Intel HEX
                  (16-byte data records); the file loads back in program/verify
   A HEX file is loaded exactly as "Open Hex File" does, with the same checks
-  and messages; a refused file ends the run before the chip is touched.
+  and messages; a refused file ends the run before the chip is touched. A FILE
+  of - for program, verify and auto is read from standard input (at most
+  24576 bytes, as for a file).
 
 Options:
-  --port lpt1|lpt2|lpt3|sim
+  --port lpt1|lpt2|lpt3|sim|/dev/parportN|0xADDR
                  the printer port the adapter is on, or sim for the simulated
-                 chip (adapter at LPT1, 0x378); default: the LPT PORT that the
+                 chip (adapter at LPT1, 0x378); a kernel device such as
+                 /dev/parport1 or a base address in hexadecimal such as 0xD010
+                 reaches a PCI or PCIe card; default: the LPT PORT that the
                  dialog program stored
   --chip FILE    the chip file of the simulated chip (with --port sim only);
                  default: the chip file of brovik-sim
@@ -38,12 +42,16 @@ Options:
                  1 to 10, else 1
   --verbose      before the command, print the port address and the delays
                  in use to standard error
+  -q, --quiet    print no status texts, only fault messages
+  --version      print the program's name and version
   -h, --help     print this text
 
 Output:
-  Status texts go to standard output. On a terminal they are one line redrawn
-  in place, a 30-character bar followed by the text; otherwise one line per
-  new text. Message texts (faults) go to standard error.
+  Status texts go to standard output. On a terminal the step in progress is
+  one line redrawn in place, a 30-character bar followed by the text, and
+  each step that ends with its Ok text keeps that line, with the seconds it
+  took; otherwise one line per new text. Message texts (faults) go to
+  standard error.
 
 Settings:
   Read from )" + settingsPath +

@@ -41,6 +41,30 @@ std::optional<int> DelayValue(const std::string& text)
     return value;
 }
 
+// "0x" and one to four hexadecimal digits; the three registers from the base
+// on must lie within the I/O space, and 0 is no port.
+std::optional<std::uint16_t> PortAddress(const std::string& text)
+{
+    if (text.size() < 3 || text.size() > 6 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X'))
+        return std::nullopt;
+    const std::string digits = text.substr(2);
+    if (digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        return std::nullopt;
+    const unsigned long value = std::stoul(digits, nullptr, 16);
+    if (value == 0 || value > 0xFFFD)
+        return std::nullopt;
+    return static_cast<std::uint16_t>(value);
+}
+
+// /dev/parportN with N a decimal number.
+bool IsParportDevice(const std::string& text)
+{
+    constexpr std::string_view prefix = "/dev/parport";
+    const std::string_view number = std::string_view(text).substr(std::min(text.size(), prefix.size()));
+    return text.starts_with(prefix) && !number.empty() && number.size() <= 3 &&
+           std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 class Parser {
 public:
     explicit Parser(const std::vector<std::string>& arguments) : arguments_(arguments) {}
@@ -52,11 +76,17 @@ public:
             options_.help = true;
             return options_;
         }
+        if (std::find(arguments_.begin(), arguments_.end(), "--version") != arguments_.end()) {
+            options_.version = true;
+            return options_;
+        }
         std::vector<std::string> positional;
         bool optionsEnded = false;
         for (next_ = 0; next_ < arguments_.size();) {
             const std::string argument = arguments_[next_++];
-            if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+            if (!optionsEnded && argument == "-q") {
+                options_.quiet = true;
+            } else if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
                 positional.push_back(argument);
             } else if (argument == "--") {
                 optionsEnded = true;
@@ -85,10 +115,10 @@ private:
         if (equals != std::string::npos)
             inlineValue = argument.substr(equals + 1);
 
-        if (name == "--fast" || name == "--verbose") {
+        if (name == "--fast" || name == "--verbose" || name == "--quiet") {
             if (inlineValue)
                 return Fail(name + " takes no value");
-            (name == "--fast" ? options_.fast : options_.verbose) = true;
+            (name == "--fast" ? options_.fast : name == "--verbose" ? options_.verbose : options_.quiet) = true;
             return true;
         }
         if (name != "--port" && name != "--chip" && name != "--bit-delay" && name != "--byte-delay")
@@ -104,10 +134,7 @@ private:
         }
 
         if (name == "--port") {
-            const auto port = std::find_if(kPorts.begin(), kPorts.end(), [&](const NamedPort& p) { return p.name == value; });
-            if (port == kPorts.end())
-                return Fail("--port takes lpt1, lpt2, lpt3 or sim, not \"" + value + "\"");
-            options_.port = port->port;
+            return TakePort(value);
         } else if (name == "--chip") {
             if (value.empty())
                 return Fail("--chip needs a file name");
@@ -117,6 +144,24 @@ private:
             if (!delay)
                 return Fail(name + " takes a whole number from 1 to 10, not \"" + value + "\"");
             (name == "--bit-delay" ? options_.bitDelay : options_.byteDelay) = *delay;
+        }
+        return true;
+    }
+
+    bool TakePort(const std::string& value)
+    {
+        const auto port = std::find_if(kPorts.begin(), kPorts.end(), [&](const NamedPort& p) { return p.name == value; });
+        if (port != kPorts.end()) {
+            options_.port = port->port;
+        } else if (const std::optional<std::uint16_t> address = PortAddress(value)) {
+            options_.port = PortChoice::Address;
+            options_.portAddress = *address;
+        } else if (IsParportDevice(value)) {
+            options_.port = PortChoice::Device;
+            options_.portDevice = value;
+        } else {
+            return Fail("--port takes lpt1, lpt2, lpt3, sim, a device /dev/parportN or a base address such as 0xD010, "
+                        "not \"" + value + "\"");
         }
         return true;
     }
@@ -157,6 +202,9 @@ private:
             return Fail("--fast is for the simulated chip only: use it with --port sim");
         if (options_.chipPath && !simulated)
             return Fail("--chip is for the simulated chip only: use it with --port sim");
+        if (options_.quiet && options_.verbose)
+            return Fail("--quiet and --verbose cannot be used together");
+
         return true;
     }
 

@@ -1,6 +1,7 @@
 #include "cli/RunSettings.h"
 
 #include "framework/IniFile.h"
+#include "port/ParportList.h"
 
 namespace cli {
 namespace {
@@ -16,7 +17,18 @@ int StoredDelay(const fw::IniFile& stored, const char* entry)
 std::variant<RunSettings, UsageError> ResolveRunSettings(const Options& options, const fw::IniFile& stored)
 {
     RunSettings settings{};
-    if (options.port) {
+    if (options.port == PortChoice::Address || options.port == PortChoice::Device) {
+        settings.port = *options.port;
+        settings.lptPort = 1;
+        if (options.port == PortChoice::Address) {
+            settings.relocatedBase = options.portAddress;
+        } else {
+            const auto base = DeviceBaseAddress(options.portDevice, hw::ReadParportList());
+            if (const auto* error = std::get_if<UsageError>(&base))
+                return *error;
+            settings.relocatedBase = std::get<std::uint16_t>(base);
+        }
+    } else if (options.port) {
         settings.port = *options.port;
         settings.lptPort = settings.port == PortChoice::Lpt2 ? 2 : settings.port == PortChoice::Lpt3 ? 3 : 1;
     } else {
@@ -31,6 +43,22 @@ std::variant<RunSettings, UsageError> ResolveRunSettings(const Options& options,
     settings.bitDelay = options.bitDelay.value_or(StoredDelay(stored, kDelayBitEntry));
     settings.byteDelay = options.byteDelay.value_or(StoredDelay(stored, kDelayByteEntry));
     return settings;
+}
+
+std::variant<std::uint16_t, UsageError> DeviceBaseAddress(const std::string& device,
+                                                          const std::vector<hw::ParportInfo>& kernelPorts)
+{
+    for (const hw::ParportInfo& port : kernelPorts) {
+        if (device == "/dev/parport" + std::to_string(port.number)) {
+            if (port.base != 0)
+                return port.base;
+            return UsageError{device + " has no I/O base address (a printer cable on USB, or a port without "
+                                       "registers): the adapter needs a port with registers"};
+        }
+    }
+    return UsageError{"the kernel reports no " + device +
+                      " (in /proc/sys/dev/parport): load its drivers (sudo modprobe parport_pc ppdev), or pass "
+                      "--port with the card's base address"};
 }
 
 } // namespace cli

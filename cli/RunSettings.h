@@ -1,12 +1,15 @@
 #pragma once
 // What a run uses: the options where given, else what the dialog program
 // stored in its settings file.
+#include <cstdint>
 #include <variant>
+#include <vector>
 
 #include "cli/Options.h"
 
 namespace fw {
 class IniFile;
+struct ParportInfo;
 }
 
 namespace cli {
@@ -19,8 +22,12 @@ inline constexpr const char* kDelayByteEntry = "DELAY BYTE";
 
 struct RunSettings {
     PortChoice port;
-    // "LPT PORT" as the dialog reads it: 1 to 3 (the simulated adapter sits at LPT1).
+    // "LPT PORT" as the dialog reads it: 1 to 3 (the simulated adapter, and a
+    // port chosen by address or device, sit at LPT1).
     int lptPort;
+    // The base address the dialog's LPT1 is moved to, or 0 to leave the
+    // dialog's choice where it is.
+    std::uint16_t relocatedBase;
     int bitDelay;
     int byteDelay;
 };
@@ -28,6 +35,11 @@ struct RunSettings {
 // A port comes from --port, else from a stored "LPT PORT" of 1 to 3; without
 // either the run cannot start. A delay comes from its option, else from a
 // stored value of 1 to 10, else it is 1.
+// A device named with --port is looked up in the kernel's list of ports.
 std::variant<RunSettings, UsageError> ResolveRunSettings(const Options& options, const fw::IniFile& stored);
+
+// The base address of /dev/parportN as the kernel reports it.
+std::variant<std::uint16_t, UsageError> DeviceBaseAddress(const std::string& device,
+                                                          const std::vector<hw::ParportInfo>& kernelPorts);
 
 } // namespace cli

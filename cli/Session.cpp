@@ -1,5 +1,6 @@
 #include "cli/Session.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include "cli/CliRun.h"
 #include "cli/ConsoleHost.h"
 #include "cli/ExitStatus.h"
+#include "cli/RelocatedPort.h"
 #include "cli/SessionClock.h"
 #include "cli/StatusPrinter.h"
 #include "framework/WinApp.h"
@@ -18,12 +20,20 @@
 namespace cli {
 namespace {
 
-// Where the simulated adapter answers: LPT1, which "LPT PORT" 1 selects.
-constexpr std::uint16_t kSimulatedPortBase = 0x378;
+// LPT1, which "LPT PORT" 1 selects: where the simulated adapter answers, and
+// the registers that a port chosen by address or device is reached through.
+constexpr std::uint16_t kLpt1Base = 0x378;
+
+StatusPrinter::Style StatusStyle(const Options& options)
+{
+    if (options.quiet)
+        return StatusPrinter::Style::Silent;
+    return ::isatty(STDOUT_FILENO) ? StatusPrinter::Style::InPlace : StatusPrinter::Style::Lines;
+}
 
 int RunOnPort(const Options& options, const RunSettings& settings, fw::IPortBackend& port, SessionClock& clock)
 {
-    StatusPrinter status(std::cout, ::isatty(STDOUT_FILENO) ? StatusPrinter::Style::InPlace : StatusPrinter::Style::Lines);
+    StatusPrinter status(std::cout, StatusStyle(options));
     ConsoleHost host(port, clock, status, std::cerr);
     host.WriteProfileInt(kSettingsSection, kLptPortEntry, settings.lptPort);
     host.WriteProfileInt(kSettingsSection, kDelayBitEntry, settings.bitDelay);
@@ -56,7 +66,7 @@ int RunOnSimulatedChip(const Options& options, const RunSettings& settings, Sess
     }
     sim::TargetChip chip(clock, *loaded.contents);
     sim::SimulatedPort port(chip);
-    port.AddBase(kSimulatedPortBase);
+    port.AddBase(kLpt1Base);
     int exitStatus = RunOnPort(options, settings, port, clock);
     if (chip.Contents() != *loaded.contents) {
         std::string error;
@@ -76,7 +86,15 @@ int RunSession(const Options& options, const RunSettings& settings)
     if (settings.port == PortChoice::Simulated)
         return RunOnSimulatedChip(options, settings, clock);
     hw::HardwarePortBackend port;
-    return RunOnPort(options, settings, port, clock);
+    if (settings.relocatedBase == 0)
+        return RunOnPort(options, settings, port, clock);
+    if (options.verbose) {
+        char moved[64];
+        std::snprintf(moved, sizeof moved, "base 0x%X, driven as LPT1 (0x%X)", settings.relocatedBase, kLpt1Base);
+        std::cerr << "brovik-cli: " << (options.portDevice.empty() ? "" : options.portDevice + " at ") << moved << '\n';
+    }
+    RelocatedPort relocated(port, kLpt1Base, settings.relocatedBase);
+    return RunOnPort(options, settings, relocated, clock);
 }
 
 } // namespace cli

@@ -1,14 +1,29 @@
 #include "cli/StatusPrinter.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
 
 namespace cli {
 namespace {
 // Clears from the cursor to the end of the line: a shorter text leaves
 // nothing of the longer one before it.
 constexpr const char* kClearToEndOfLine = "\x1b[K";
+constexpr std::string_view kOkEnding = "Ok";
+
+double MonotonicSeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 } // namespace
+
+StatusPrinter::StatusPrinter(std::ostream& out, Style style) : StatusPrinter(out, style, MonotonicSeconds) {}
+
+StatusPrinter::StatusPrinter(std::ostream& out, Style style, SecondsClock clock)
+    : out_(out), style_(style), clock_(std::move(clock)), phaseStart_(clock_())
+{
+}
 
 std::string StatusPrinter::Bar(const BarState& bar)
 {
@@ -20,14 +35,40 @@ std::string StatusPrinter::Bar(const BarState& bar)
     return std::string(static_cast<std::size_t>(filled), '#') + std::string(static_cast<std::size_t>(kBarWidth - filled), '-');
 }
 
+bool StatusPrinter::EndsPhase(const std::string& text) { return text.ends_with(kOkEnding); }
+
 void StatusPrinter::Show(const std::string& text, const BarState& bar)
 {
-    if (style_ == Style::Lines) {
+    switch (style_) {
+    case Style::Silent:
+        return;
+    case Style::Lines:
         if (text == last_)
             return;
         last_ = text;
         out_ << text << '\n';
         out_.flush();
+        return;
+    case Style::InPlace:
+        ShowInPlace(text, bar);
+        return;
+    }
+}
+
+void StatusPrinter::ShowInPlace(const std::string& text, const BarState& bar)
+{
+    if (text == ended_)
+        return;
+    ended_.clear();
+    if (EndsPhase(text)) {
+        const double now = clock_();
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, " (%.2f s)", std::max(0.0, now - phaseStart_));
+        out_ << "\r[" << Bar(bar) << "] " << text << seconds << kClearToEndOfLine << '\n';
+        out_.flush();
+        ended_ = text;
+        last_.clear();
+        phaseStart_ = now;
         return;
     }
     // Drawn only when it looks different: the bar moves 30 times and the

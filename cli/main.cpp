@@ -10,6 +10,7 @@
 #include "cli/RunSettings.h"
 #include "cli/Session.h"
 #include "framework/IniFile.h"
+#include "res/Version.h"
 #include "sim/ChipFile.h"
 
 namespace {
@@ -31,6 +32,10 @@ int main(int argc, char** argv)
     if (const auto* error = std::get_if<cli::UsageError>(&parsed))
         return UsageFailure(error->message);
     const cli::Options& options = std::get<cli::Options>(parsed);
+    if (options.version) {
+        std::cout << "brovik-cli " << kBrovikVersion << '\n';
+        return cli::kExitSucceeded;
+    }
 
     // The dialog program's settings, whichever program reads them.
     const fw::IniFile stored(fw::IniFile::DefaultPathFor("brovik"));

@@ -3,8 +3,12 @@
 // logo a sky-blue panel with the name spelled in a small pixel font.
 #include "res/Pictures.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstdio>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace {
@@ -45,9 +49,10 @@ bool Inside(const std::vector<PointF>& polygon, double x, double y)
     return inside;
 }
 
-// Fills the polygon scaled and offset, with a one-pixel outline.
+// Fills the polygon scaled and offset, with an outline of the given width
+// inside its edge.
 void DrawPolygon(Canvas& c, const std::vector<PointF>& shape, double scale, double dx, double dy, std::uint32_t fill,
-                 std::uint32_t outline)
+                 std::uint32_t outline, int outlineWidth = 1)
 {
     std::vector<PointF> p;
     for (const PointF& q : shape)
@@ -59,12 +64,17 @@ void DrawPolygon(Canvas& c, const std::vector<PointF>& shape, double scale, doub
     auto at = [&](int x, int y) {
         return x >= 0 && y >= 0 && x < c.width && y < c.height && in[static_cast<std::size_t>(y * c.width + x)];
     };
+    auto nearEdge = [&](int x, int y) {
+        for (int d = 1; d <= outlineWidth; ++d)
+            if (!at(x - d, y) || !at(x + d, y) || !at(x, y - d) || !at(x, y + d))
+                return true;
+        return false;
+    };
     for (int y = 0; y < c.height; ++y)
         for (int x = 0; x < c.width; ++x) {
             if (!at(x, y))
                 continue;
-            const bool edge = !at(x - 1, y) || !at(x + 1, y) || !at(x, y - 1) || !at(x, y + 1);
-            c.Set(x, y, edge ? outline : fill);
+            c.Set(x, y, nearEdge(x, y) ? outline : fill);
         }
 }
 
@@ -75,22 +85,43 @@ constexpr std::uint32_t kPin = 0xFFC8C8C8;
 constexpr std::uint32_t kBolt = 0xFFFFD800;
 constexpr std::uint32_t kBoltEdge = 0xFF9A5A00;
 
-// A chip with n pins on each long side, body from (x0, y0) to (x1, y1).
-void DrawChip(Canvas& c, int x0, int y0, int x1, int y1, int pins)
+struct Rect {
+    int x0, y0, x1, y1;
+    std::uint32_t colour;
+};
+
+// A chip with n pins on each long side, body from (x0, y0) to (x1, y1), as
+// rectangles in drawing order.
+std::vector<Rect> ChipRects(int x0, int y0, int x1, int y1, int pins)
 {
+    std::vector<Rect> rects;
     const int pitch = (y1 - y0) / pins;
     for (int i = 0; i < pins; ++i) {
         const int y = y0 + i * pitch + pitch / 2 - 1;
-        c.Fill(x0 - 3, y, x0, y + 2, kPin);
-        c.Fill(x1, y, x1 + 3, y + 2, kPin);
+        rects.push_back({x0 - 3, y, x0, y + 2, kPin});
+        rects.push_back({x1, y, x1 + 3, y + 2, kPin});
     }
-    c.Fill(x0, y0, x1, y1, kBodyEdge);
-    c.Fill(x0 + 1, y0 + 1, x1 - 1, y1 - 1, kBody);
+    rects.push_back({x0, y0, x1, y1, kBodyEdge});
+    rects.push_back({x0 + 1, y0 + 1, x1 - 1, y1 - 1, kBody});
     const int mid = (x0 + x1) / 2;
-    c.Fill(mid - 2, y0 + 1, mid + 2, y0 + 3, kBodyEdge);  // the notch
+    rects.push_back({mid - 2, y0 + 1, mid + 2, y0 + 3, kBodyEdge});  // the notch
+    return rects;
+}
+
+void DrawChip(Canvas& c, int x0, int y0, int x1, int y1, int pins)
+{
+    for (const Rect& r : ChipRects(x0, y0, x1, y1, pins))
+        c.Fill(r.x0, r.y0, r.x1, r.y1, r.colour);
 }
 
 const std::vector<PointF> kBoltShape{{7, 0}, {2, 9}, {5, 9}, {1, 17}, {10, 6}, {6.5, 6}, {10, 0}};
+
+// The program icon, in units of its 32-pixel picture: a chip, and the bolt
+// scaled and placed across it.
+constexpr int kIconUnits = 32;
+std::vector<Rect> IconChip() { return ChipRects(8, 3, 24, 29, 6); }
+constexpr double kIconBoltScale = 1.75;
+constexpr PointF kIconBoltOffset{7, 1};
 
 ImageResource Store(const Canvas& c)
 {
@@ -113,13 +144,50 @@ constexpr std::array<std::array<const char*, 5>, 6> kLetters{{
 
 const ImageResource& ProgramIcon()
 {
-    static const ImageResource icon = [] {
-        Canvas c(32, 32, kTransparent);
-        DrawChip(c, 8, 3, 24, 29, 6);
-        DrawPolygon(c, kBoltShape, 1.75, 7, 1, kBolt, kBoltEdge);
-        return Store(c);
-    }();
+    static const ImageResource icon = ProgramIconOfSize(kIconUnits);
     return icon;
+}
+
+ImageResource ProgramIconOfSize(int size)
+{
+    const double scale = static_cast<double>(size) / kIconUnits;
+    const auto pixel = [scale](int units) { return static_cast<int>(std::lround(units * scale)); };
+    Canvas c(size, size, kTransparent);
+    for (const Rect& r : IconChip())
+        c.Fill(pixel(r.x0), pixel(r.y0), pixel(r.x1), pixel(r.y1), r.colour);
+    DrawPolygon(c, kBoltShape, kIconBoltScale * scale, kIconBoltOffset.x * scale, kIconBoltOffset.y * scale, kBolt,
+                kBoltEdge, std::max(1, pixel(1)));
+    return Store(c);
+}
+
+std::string ProgramIconSvg()
+{
+    const auto colour = [](std::uint32_t argb) {
+        char text[8];
+        std::snprintf(text, sizeof text, "#%06X", static_cast<unsigned>(argb & 0xFFFFFF));
+        return std::string(text);
+    };
+    std::string points;
+    for (const PointF& q : kBoltShape) {
+        char text[48];
+        std::snprintf(text, sizeof text, "%s%g,%g", points.empty() ? "" : " ", q.x * kIconBoltScale + kIconBoltOffset.x,
+                      q.y * kIconBoltScale + kIconBoltOffset.y);
+        points += text;
+    }
+    const std::string size = std::to_string(kIconUnits);
+    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+                      size + "\" height=\"" + size + "\" viewBox=\"0 0 " + size + " " + size + "\">\n";
+    for (const Rect& r : IconChip())
+        svg += "  <rect x=\"" + std::to_string(r.x0) + "\" y=\"" + std::to_string(r.y0) + "\" width=\"" +
+               std::to_string(r.x1 - r.x0) + "\" height=\"" + std::to_string(r.y1 - r.y0) + "\" fill=\"" +
+               colour(r.colour) + "\"/>\n";
+    // The outline lies inside the bolt's edge, as in the pictures: a stroke
+    // twice as wide, clipped to the bolt.
+    svg += "  <clipPath id=\"bolt\"><polygon points=\"" + points + "\"/></clipPath>\n";
+    svg += "  <polygon points=\"" + points + "\" fill=\"" + colour(kBolt) + "\" stroke=\"" + colour(kBoltEdge) +
+           "\" stroke-width=\"2\" clip-path=\"url(#bolt)\"/>\n";
+    svg += "</svg>\n";
+    return svg;
 }
 
 const ImageResource& LogoBitmap()

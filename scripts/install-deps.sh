@@ -1,12 +1,29 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing brovik needs, if any
-# are missing. Runs apt-get as root, or through sudo for a normal user.
+# Installs the Debian packages of the named groups, if any are missing. Runs
+# apt-get as root, or through sudo for a normal user.
+#   build     compile and run the three programs
+#   test      the test and benchmark libraries
+#   fuzz      clang and its runtime, for the fuzz targets
+#   x         an X server, a window manager and screenshot tools
+#   package   building and checking the Debian package
+# Without a group: build, test and fuzz. BROVIK_WITH_X=1 adds x.
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
-          libgtest-dev libgmock-dev libbenchmark-dev
-          clang libclang-rt-14-dev fonts-dejavu-core)
-[ "${BROVIK_WITH_X:-0}" = 1 ] && packages+=(xvfb openbox x11-apps x11-utils imagemagick xdotool)
+groups=("$@")
+[ ${#groups[@]} -eq 0 ] && groups=(build test fuzz)
+[ "${BROVIK_WITH_X:-0}" = 1 ] && groups+=(x)
+
+packages=()
+for group in "${groups[@]}"; do
+    case $group in
+        build) packages+=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core) ;;
+        test) packages+=(libgtest-dev libgmock-dev libbenchmark-dev) ;;
+        fuzz) packages+=(clang libclang-rt-14-dev) ;;
+        x) packages+=(xvfb openbox x11-apps x11-utils imagemagick xdotool) ;;
+        package) packages+=(dpkg-dev file lintian desktop-file-utils appstream man-db bash-completion librsvg2-bin imagemagick) ;;
+        *) echo "install-deps.sh: unknown group \"$group\"" >&2; exit 2 ;;
+    esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -3,9 +3,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh build test
 
 build=${BROVIK_BUILD_DIR:-build}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# Named, so that a build folder that run-sim.sh configured gets its tests back.
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBROVIK_TESTS=ON -DBROVIK_BENCH=ON
 cmake --build "$build" -j"$(nproc)"
 QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j"$(nproc)"

@@ -94,9 +94,10 @@ protected:
         return {"PATH=/usr/bin:/bin", "HOME=" + (dir_ / "home").string(), "XDG_CONFIG_HOME=" + (dir_ / "config").string(),
                 "XDG_DATA_HOME=" + (dir_ / "data").string(), "XDG_RUNTIME_DIR=" + (dir_ / "runtime").string()};
     }
-    CliResult Run(const std::vector<std::string>& arguments, StandardOutput output = StandardOutput::Pipe) const
+    CliResult Run(const std::vector<std::string>& arguments, StandardOutput output = StandardOutput::Pipe,
+                  const std::optional<std::string>& standardInput = std::nullopt) const
     {
-        return RunCli(arguments, Environment(), output);
+        return RunCli(arguments, Environment(), output, standardInput);
     }
     // On the simulated chip of this test, with simulated time.
     CliResult RunSim(std::vector<std::string> arguments) const
@@ -290,7 +291,8 @@ TEST_F(BrovikCliTest, UsageErrorsExitWithTwoAndTouchNothing)
         {{"--port", "sim", "erase", "now"}, "", "too many arguments for erase: \"now\""},
         {{"--port", "sim", "lock"}, "", "lock needs 1|2|3"},
         {{"--port", "sim", "lock", "4"}, "", "lock takes the level 1, 2 or 3, not \"4\""},
-        {{"--port", "lpt4", "erase"}, "", "--port takes lpt1, lpt2, lpt3 or sim, not \"lpt4\""},
+        {{"--port", "lpt4", "erase"}, "", "--port takes lpt1, lpt2, lpt3, sim, a device /dev/parportN or a base address such as 0xD010, not \"lpt4\""},
+        {{"--port", "sim", "-q", "--verbose", "erase"}, "", "--quiet and --verbose cannot be used together"},
         {{"--port"}, "", "--port needs a value"},
         {{"--port", "sim", "--bit-delay", "0", "erase"}, "", "--bit-delay takes a whole number from 1 to 10, not \"0\""},
         {{"--port", "sim", "--bit-delay", "11", "erase"}, "", "--bit-delay takes a whole number from 1 to 10, not \"11\""},
@@ -381,8 +383,108 @@ TEST_F(BrovikCliTest, OnATerminalTheStatusIsOneLineRedrawnInPlace)
     const CliResult result = Run({"--port", "sim", "--chip", chip_.string(), "--fast", "erase"}, StandardOutput::Terminal);
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     // The terminal turns the final "\n" into "\r\n".
-    EXPECT_EQ(result.out, "\r[" + std::string(30, '-') + "] Erase\x1b[K" + "\r[" + std::string(30, '#') +
-                              "] Erase Ok\x1b[K\r\n");
+    const std::string prefix = "\r[" + std::string(30, '-') + "] Erase\x1b[K" + "\r[" + std::string(30, '#') + "] Erase Ok (";
+    ASSERT_EQ(result.out.substr(0, prefix.size()), prefix) << result.out;
+    EXPECT_TRUE(result.out.ends_with(" s)\x1b[K\r\n")) << result.out;
+}
+
+// What stays on the terminal after auto: each finished phase on a line of its
+// own, its last drawing being its Ok text with the seconds it took.
+TEST_F(BrovikCliTest, OnATerminalAutoKeepsOneLinePerPhase)
+{
+    const std::string hex = WriteHex("image.hex", Pattern(300));
+    const CliResult result = Run({"--port", "sim", "--chip", chip_.string(), "--fast", "auto", hex}, StandardOutput::Terminal);
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    ASSERT_TRUE(result.out.ends_with("\r\n")) << result.out;
+    std::vector<std::string> finalDrawings;
+    for (std::size_t start = 0; start < result.out.size();) {
+        const std::size_t end = result.out.find("\r\n", start);
+        const std::string line = result.out.substr(start, end - start);
+        const std::string last = line.substr(line.rfind('\r') + 1);
+        EXPECT_TRUE(last.ends_with("\x1b[K")) << last;
+        finalDrawings.push_back(last.substr(0, last.size() - 3));
+        start = end + 2;
+    }
+    const std::vector<std::string> phases{"Load Hex File Ok", "Erase Ok", "Blank Ok", "Program Flash Ok", "Verfify Ok"};
+    ASSERT_EQ(finalDrawings.size(), phases.size()) << result.out;
+    for (std::size_t i = 0; i < phases.size(); ++i) {
+        const std::string& line = finalDrawings[i];
+        const std::string start = "[" + std::string(30, '#') + "] " + phases[i] + " (";
+        EXPECT_EQ(line.substr(0, start.size()), start) << line;
+        const std::string seconds = line.substr(std::min(line.size(), start.size()));
+        EXPECT_TRUE(seconds.size() >= 7 && seconds.ends_with(" s)") && seconds[seconds.size() - 6] == '.') << line;
+    }
+    EXPECT_EQ(Chip().flash, FlashWith(Pattern(300)));
+}
+
+// "-" loads the HEX file from standard input, a pipe that has no length of
+// its own: the length is what arrived, with the file's limit.
+TEST_F(BrovikCliTest, ADashReadsTheHexFileFromStandardInput)
+{
+    const std::string image = cli::IntelHexText(Pattern(700));
+    ExpectSucceeded(Run({"--port", "sim", "--chip", chip_.string(), "--fast", "auto", "-"}, StandardOutput::Pipe, image),
+                    "Verfify Ok");
+    EXPECT_EQ(Chip().flash, FlashWith(Pattern(700)));
+    ExpectSucceeded(Run({"--port", "sim", "--chip", chip_.string(), "--fast", "verify", "-"}, StandardOutput::Pipe, image),
+                    "Verfify Ok");
+
+    const std::string other = cli::IntelHexText(Pattern(20));
+    const CliResult differs = Run({"--port", "sim", "--chip", chip_.string(), "--fast", "verify", "-"}, StandardOutput::Pipe,
+                                  cli::IntelHexText(std::vector<std::uint8_t>(20, 0x5A)));
+    EXPECT_EQ(differs.exitStatus, 1);
+    EXPECT_EQ(differs.err, "Verify error !!!\n");
+
+    // One byte past the limit, and far past it, is refused before the chip is touched.
+    for (const std::size_t size : {std::size_t{24577}, std::size_t{60000}}) {
+        SCOPED_TRACE(size);
+        std::string tooLong = other;
+        tooLong.resize(size, '\n');
+        const CliResult refused =
+            Run({"--port", "sim", "--chip", chip_.string(), "--fast", "program", "-"}, StandardOutput::Pipe, tooLong);
+        EXPECT_EQ(refused.exitStatus, 1);
+        EXPECT_EQ(refused.err, "Error! Your hex file is more than 24576 bytes.\n");
+        EXPECT_EQ(Chip().flash, FlashWith(Pattern(700)));
+    }
+    // Exactly at the limit it loads: the end-of-file record stops the parser.
+    std::string atLimit = other;
+    atLimit.resize(24576, '\n');
+    ExpectSucceeded(Run({"--port", "sim", "--chip", chip_.string(), "--fast", "program", "-"}, StandardOutput::Pipe, atLimit),
+                    "Program Flash Ok");
+}
+
+TEST_F(BrovikCliTest, QuietPrintsFaultMessagesOnly)
+{
+    const std::string hex = WriteHex("image.hex", Pattern(64));
+    for (const StandardOutput output : {StandardOutput::Pipe, StandardOutput::Terminal}) {
+        const CliResult done = Run({"--port", "sim", "--chip", chip_.string(), "--fast", "-q", "auto", hex}, output);
+        EXPECT_EQ(done.exitStatus, 0) << done.err;
+        EXPECT_EQ(done.out, "");
+        EXPECT_EQ(done.err, "");
+        const CliResult failed = Run({"--port", "sim", "--chip", chip_.string(), "--fast", "--quiet", "blank"}, output);
+        EXPECT_EQ(failed.exitStatus, 1);
+        EXPECT_EQ(failed.out, "");
+        EXPECT_EQ(failed.err, "Not Blank.\n");
+    }
+}
+
+TEST_F(BrovikCliTest, VersionNamesTheProgramAndTheRelease)
+{
+    const CliResult result = Run({"--version", "erase"});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.out, "brovik-cli 5.0\n");
+    EXPECT_EQ(result.err, "");
+}
+
+// A port given by base address reaches the hardware back end at that base;
+// where the kernel has no port there, that is what the user is told, and the
+// run fails.
+TEST_F(BrovikCliTest, APortByAddressIsReachedAtThatBase)
+{
+    const CliResult result = Run({"--verbose", "--port", "0xD010", "blank"});
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.err.rfind("brovik-cli: base 0xD010, driven as LPT1 (0x378)\n", 0), 0u) << result.err;
+    EXPECT_NE(result.err.find("Cannot reach the parallel port at 0xD010"), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("0x37"), result.err.find("0x378)")) << "no access to LPT1 itself: " << result.err;
 }
 
 TEST_F(BrovikCliTest, HelpNamesTheCommandsOptionsExitStatusAndFiles)

@@ -43,7 +43,7 @@ void Drain(int outFd, int errFd, std::string& out, std::string& err)
 } // namespace
 
 CliResult RunCli(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-                 StandardOutput output)
+                 StandardOutput output, const std::optional<std::string>& standardInput)
 {
     CliResult result;
     int outRead = -1, outWrite = -1, errPipe[2];
@@ -60,6 +60,19 @@ CliResult RunCli(const std::vector<std::string>& arguments, const std::vector<st
     }
     if (::pipe2(errPipe, O_CLOEXEC) != 0)
         return result;
+    // Written whole before the child starts, so that a child that stops
+    // reading early cannot leave this process blocked or signalled.
+    int inputRead = -1;
+    if (standardInput) {
+        int inputPipe[2];
+        if (::pipe2(inputPipe, O_CLOEXEC) != 0)
+            return result;
+        const ssize_t written = ::write(inputPipe[1], standardInput->data(), standardInput->size());
+        ::close(inputPipe[1]);
+        if (written != static_cast<ssize_t>(standardInput->size()))
+            return result;
+        inputRead = inputPipe[0];
+    }
 
     std::vector<std::string> argv{BROVIK_CLI_PATH};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
@@ -77,13 +90,14 @@ CliResult RunCli(const std::vector<std::string>& arguments, const std::vector<st
     if (child == 0) {
         ::dup2(outWrite, STDOUT_FILENO);
         ::dup2(errPipe[1], STDERR_FILENO);
-        const int devNull = ::open("/dev/null", O_RDONLY);
-        ::dup2(devNull, STDIN_FILENO);
+        ::dup2(inputRead >= 0 ? inputRead : ::open("/dev/null", O_RDONLY), STDIN_FILENO);
         ::execve(argPointers[0], argPointers.data(), envPointers.data());
         ::_exit(127);
     }
     ::close(outWrite);
     ::close(errPipe[1]);
+    if (inputRead >= 0)
+        ::close(inputRead);
     if (child > 0)
         Drain(outRead, errPipe[0], result.out, result.err);
     ::close(outRead);

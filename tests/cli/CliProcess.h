@@ -1,6 +1,7 @@
 #pragma once
 // Runs the built brovik-cli as a child process with exactly the environment
 // given, and collects what it wrote.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,11 @@ struct CliResult {
 
 enum class StandardOutput { Pipe, Terminal };
 
+// Standard input is a pipe holding standardInput (which must fit the pipe's
+// buffer), else /dev/null.
 CliResult RunCli(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-                 StandardOutput output = StandardOutput::Pipe);
+                 StandardOutput output = StandardOutput::Pipe,
+                 const std::optional<std::string>& standardInput = std::nullopt);
 
 // The lines of a text, without their "\n".
 std::vector<std::string> Lines(const std::string& text);

@@ -10,6 +10,7 @@
 
 #include "cli/RunSettings.h"
 #include "framework/IniFile.h"
+#include "port/ParportList.h"
 
 namespace {
 
@@ -78,6 +79,52 @@ TEST_F(RunSettingsTest, WithoutAUsablePortTheRunCannotStart)
         ASSERT_NE(error, nullptr);
         EXPECT_NE(error->message.find("pass --port"), std::string::npos);
         EXPECT_NE(error->message.find(ini.Path()), std::string::npos);
+    }
+}
+
+// A port by address or device is driven as the dialog's LPT1, moved to its
+// base; a device's base is the one the kernel reports for it.
+TEST_F(RunSettingsTest, APortByAddressOrDeviceIsDrivenAsLpt1AtItsBase)
+{
+    cli::Options options;
+    options.port = PortChoice::Address;
+    options.portAddress = 0xD010;
+    const auto resolved = cli::ResolveRunSettings(options, Stored("[BROVIK]\nLPT PORT=2\n"));
+    const auto* settings = std::get_if<cli::RunSettings>(&resolved);
+    ASSERT_NE(settings, nullptr) << std::get<cli::UsageError>(resolved).message;
+    EXPECT_EQ(settings->port, PortChoice::Address);
+    EXPECT_EQ(settings->lptPort, 1);
+    EXPECT_EQ(settings->relocatedBase, 0xD010);
+
+    options.port = PortChoice::Lpt2;
+    const auto lpt2 = cli::ResolveRunSettings(options, Stored(""));
+    ASSERT_TRUE(std::holds_alternative<cli::RunSettings>(lpt2));
+    EXPECT_EQ(std::get<cli::RunSettings>(lpt2).relocatedBase, 0) << "the dialog's own ports are not moved";
+
+    const std::vector<hw::ParportInfo> kernel = {{0, 0x378}, {1, 0xD010}, {2, 0}};
+    struct Case {
+        const char* device;
+        std::optional<std::uint16_t> base;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"/dev/parport0", 0x378, ""},
+        {"/dev/parport1", 0xD010, ""},
+        {"/dev/parport2", {}, "/dev/parport2 has no I/O base address"},
+        {"/dev/parport3", {}, "the kernel reports no /dev/parport3"},
+        {"/dev/parport01", {}, "the kernel reports no /dev/parport01"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.device);
+        const auto base = cli::DeviceBaseAddress(c.device, kernel);
+        if (c.base) {
+            ASSERT_TRUE(std::holds_alternative<std::uint16_t>(base)) << std::get<cli::UsageError>(base).message;
+            EXPECT_EQ(std::get<std::uint16_t>(base), *c.base);
+        } else {
+            ASSERT_TRUE(std::holds_alternative<cli::UsageError>(base));
+            EXPECT_EQ(std::get<cli::UsageError>(base).message.rfind(c.message, 0), 0u)
+                << std::get<cli::UsageError>(base).message;
+        }
     }
 }
 

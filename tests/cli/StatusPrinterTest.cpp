@@ -1,5 +1,6 @@
 // How the status line reaches standard output: on a pipe one line per new
-// text, on a terminal one line redrawn only when it looks different.
+// text, on a terminal one line redrawn only when it looks different, and a
+// line of its own for each phase that ended.
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -42,10 +43,21 @@ TEST(StatusPrinterTest, OnAPipeOnlyChangedTextsArePrinted)
     EXPECT_EQ(out.str(), "Blank Check\nBlank Check 0%\nBlank Check 1%\nNot Blank.\n");
 }
 
+// A clock the test moves by hand.
+struct ManualClock {
+    double now = 100.0;
+    StatusPrinter::SecondsClock Reader()
+    {
+        return [this] { return now; };
+    }
+};
+
 TEST(StatusPrinterTest, OnATerminalTheLineIsRedrawnOnlyWhenItChanges)
 {
     std::ostringstream out;
-    StatusPrinter printer(out, StatusPrinter::Style::InPlace);
+    ManualClock clock;
+    StatusPrinter printer(out, StatusPrinter::Style::InPlace, clock.Reader());
+    clock.now += 1.5;
     printer.Show("Read Flash 0%", {0, 8192, 0});
     printer.Show("Read Flash 0%", {0, 8192, 100});  // same text, same fill
     printer.Show("Read Flash 0%", {0, 8192, 300});  // same text, one more '#'
@@ -54,7 +66,7 @@ TEST(StatusPrinterTest, OnATerminalTheLineIsRedrawnOnlyWhenItChanges)
     printer.EndLine();  // nothing left to end
     EXPECT_EQ(out.str(), Drawn(std::string(30, '-'), "Read Flash 0%") +
                              Drawn("#" + std::string(29, '-'), "Read Flash 0%") +
-                             Drawn(std::string(30, '#'), "Read Flash Ok") + "\n");
+                             Drawn(std::string(30, '#'), "Read Flash Ok (1.50 s)") + "\n");
 }
 
 TEST(StatusPrinterTest, AfterAnEndedLineTheSameTextIsDrawnAfresh)
@@ -66,6 +78,68 @@ TEST(StatusPrinterTest, AfterAnEndedLineTheSameTextIsDrawnAfresh)
     printer.Show("Blank Check 1%", {0, 8192, 101});
     const std::string line = Drawn(std::string(30, '-'), "Blank Check 1%");
     EXPECT_EQ(out.str(), line + "\n" + line);
+}
+
+// The Auto run's phases, each ended by its Ok text: every one keeps its line
+// with the seconds since the previous phase ended, and the Ok text shown once
+// more (as the run shows its last line) draws nothing.
+TEST(StatusPrinterTest, OnATerminalEachEndedPhaseKeepsItsLineWithItsSeconds)
+{
+    std::ostringstream out;
+    ManualClock clock;
+    StatusPrinter printer(out, StatusPrinter::Style::InPlace, clock.Reader());
+    const std::string empty(30, '-');
+    const std::string full(30, '#');
+    struct Step {
+        double seconds;  // before the text
+        const char* text;
+        BarState bar;
+        std::string drawn;
+    };
+    const Step steps[] = {
+        {0.25, "Erase", {0, 1, 0}, Drawn(empty, "Erase")},
+        {0.5, "Erase Ok", {0, 1, 1}, Drawn(full, "Erase Ok (0.75 s)") + "\n"},
+        {0.04, "Blank Check 50%", {0, 8192, 4096}, Drawn(std::string(15, '#') + std::string(15, '-'), "Blank Check 50%")},
+        {2.0, "Blank Ok", {0, 8192, 8192}, Drawn(full, "Blank Ok (2.04 s)") + "\n"},
+        {1.0, "Blank Ok", {0, 8192, 8192}, ""},
+        {0.0, "Program Flash Ok", {0, 99, 100}, Drawn(full, "Program Flash Ok (1.00 s)") + "\n"},
+        {0.1, "Verfy Flash", {0, 99, 100}, Drawn(full, "Verfy Flash")},
+        {3.0, "Verfify Ok", {0, 100, 100}, Drawn(full, "Verfify Ok (3.10 s)") + "\n"},
+        {0.0, "Verfify Ok", {0, 100, 101}, ""},
+    };
+    std::string expected;
+    for (const Step& step : steps) {
+        clock.now += step.seconds;
+        printer.Show(step.text, step.bar);
+        expected += step.drawn;
+        EXPECT_EQ(out.str(), expected) << "after " << step.text;
+    }
+    printer.EndLine();
+    EXPECT_EQ(out.str(), expected) << "an ended phase needs no further line end";
+}
+
+TEST(StatusPrinterTest, AFailureEndsTheLineInProgressAndTheNextTextStartsAfresh)
+{
+    std::ostringstream out;
+    ManualClock clock;
+    StatusPrinter printer(out, StatusPrinter::Style::InPlace, clock.Reader());
+    printer.Show("Verify Flash 40%", {0, 100, 40});
+    printer.EndLine();  // as a message box does before its text
+    printer.Show("Verify error !!!", {0, 100, 40});
+    printer.EndLine();
+    const std::string bar = std::string(12, '#') + std::string(18, '-');
+    EXPECT_EQ(out.str(), Drawn(bar, "Verify Flash 40%") + "\n" + Drawn(bar, "Verify error !!!") + "\n");
+}
+
+TEST(StatusPrinterTest, SilentPrintsNothing)
+{
+    std::ostringstream out;
+    StatusPrinter printer(out, StatusPrinter::Style::Silent);
+    printer.Show("Erase", {0, 1, 0});
+    printer.Show("Erase Ok", {0, 1, 1});
+    printer.Show("Blank Check 3%", {0, 8192, 300});
+    printer.EndLine();
+    EXPECT_EQ(out.str(), "");
 }
 
 } // namespace
