@@ -9,6 +9,8 @@
 
 namespace fw {
 class IniFile;
+}
+namespace hw {
 struct ParportInfo;
 }
 
