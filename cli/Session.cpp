@@ -20,9 +20,10 @@
 namespace cli {
 namespace {
 
-// LPT1, which "LPT PORT" 1 selects: where the simulated adapter answers, and
-// the registers that a port chosen by address or device is reached through.
-constexpr std::uint16_t kLpt1Base = 0x378;
+// Where the simulated adapter answers: LPT1, which "LPT PORT" 1 selects.
+constexpr std::uint16_t kSimulatedPortBase = 0x378;
+// A port chosen by address or device is driven through the same registers.
+constexpr std::uint16_t kRelocatedFromBase = kSimulatedPortBase;
 
 StatusPrinter::Style StatusStyle(const Options& options)
 {
@@ -66,7 +67,7 @@ int RunOnSimulatedChip(const Options& options, const RunSettings& settings, Sess
     }
     sim::TargetChip chip(clock, *loaded.contents);
     sim::SimulatedPort port(chip);
-    port.AddBase(kLpt1Base);
+    port.AddBase(kSimulatedPortBase);
     int exitStatus = RunOnPort(options, settings, port, clock);
     if (chip.Contents() != *loaded.contents) {
         std::string error;
@@ -90,10 +91,10 @@ int RunSession(const Options& options, const RunSettings& settings)
         return RunOnPort(options, settings, port, clock);
     if (options.verbose) {
         char moved[64];
-        std::snprintf(moved, sizeof moved, "base 0x%X, driven as LPT1 (0x%X)", settings.relocatedBase, kLpt1Base);
+        std::snprintf(moved, sizeof moved, "base 0x%X, driven as LPT1 (0x%X)", settings.relocatedBase, kRelocatedFromBase);
         std::cerr << "brovik-cli: " << (options.portDevice.empty() ? "" : options.portDevice + " at ") << moved << '\n';
     }
-    RelocatedPort relocated(port, kLpt1Base, settings.relocatedBase);
+    RelocatedPort relocated(port, kRelocatedFromBase, settings.relocatedBase);
     return RunOnPort(options, settings, relocated, clock);
 }
 
