@@ -52,7 +52,8 @@ int LinuxPortSystem::Open(const std::string& device)
 
 // PPCLAIM sleeps for as long as another program keeps the port claimed, and
 // every other ppdev call on the machine waits behind it. A timer signal to
-// this thread ends the wait; the ioctl then fails with EINTR.
+// this thread ends the wait; the ioctl then fails with EINTR. A program that
+// holds the port exclusively (PPEXCL) makes it fail at once with ENXIO.
 int LinuxPortSystem::Claim(int fd)
 {
     struct sigaction wake {};
@@ -84,7 +85,7 @@ int LinuxPortSystem::Claim(int fd)
     // not blocked when timer_delete returned.
     ::pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
     ::sigaction(SIGALRM, &previousAction, nullptr);
-    return result == -EINTR ? -EBUSY : result;
+    return result == -EINTR || result == -ENXIO ? -EBUSY : result;
 }
 
 int LinuxPortSystem::Ioctl(int fd, unsigned long request, void* argument)

@@ -1,8 +1,10 @@
 // The real-kernel port test's own helper, run inside the QEMU guest:
 //   mark TEXT                 writes "TEXT\n" to QEMU's debug console port,
 //                             so that the host finds it in the I/O trace
-//   hold DEVICE               claims DEVICE through ppdev, says "held" on
-//                             standard output and keeps the claim until killed
+//   hold DEVICE [exclusive]   claims DEVICE through ppdev (exclusively: no
+//                             other device may even register on the port),
+//                             says "held" on standard output and keeps the
+//                             claim until killed
 //   runas UID GID[,GROUP...] PROGRAM [ARG...]
 //                             runs PROGRAM with exactly these ids
 #include <cerrno>
@@ -38,11 +40,13 @@ int Mark(const std::string& text)
     return 0;
 }
 
-int Hold(const char* device)
+int Hold(const char* device, bool exclusive)
 {
     const int fd = ::open(device, O_RDWR);
     if (fd < 0)
         return Fail(std::string("open ") + device);
+    if (exclusive && ::ioctl(fd, PPEXCL) != 0)
+        return Fail(std::string("PPEXCL ") + device);
     if (::ioctl(fd, PPCLAIM) != 0)
         return Fail(std::string("PPCLAIM ") + device);
     std::printf("held\n");
@@ -72,10 +76,10 @@ int main(int argc, char** argv)
     const std::string verb = argc > 1 ? argv[1] : "";
     if (verb == "mark" && argc == 3)
         return Mark(argv[2]);
-    if (verb == "hold" && argc == 3)
-        return Hold(argv[2]);
+    if (verb == "hold" && (argc == 3 || (argc == 4 && std::string(argv[3]) == "exclusive")))
+        return Hold(argv[2], argc == 4);
     if (verb == "runas" && argc >= 5)
         return RunAs(argv + 2);
-    std::fprintf(stderr, "usage: kernel-port-helper mark TEXT | hold DEVICE | runas UID GID[,GROUP...] PROGRAM [ARG...]\n");
+    std::fprintf(stderr, "usage: kernel-port-helper mark TEXT | hold DEVICE [exclusive] | runas UID GID[,GROUP...] PROGRAM [ARG...]\n");
     return 2;
 }

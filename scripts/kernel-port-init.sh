@@ -60,13 +60,19 @@ run_case ppdev-group-erase $member 100,$lp_group --port lpt1 erase
 run_case no-access-blank $stranger 100 --port lpt1 blank
 run_case lpt3-ppdev-blank 0 0 --port lpt3 blank
 
-lpt1=$(grep -l '^888[^0-9]' /proc/sys/dev/parport/parport*/base-addr | cut -d/ -f6)
-kernel-port-helper hold "/dev/$lpt1" >/tmp/held &
-holder=$!
-while ! grep -q held /tmp/held 2>/dev/null; do sleep 0.1; done
-run_case in-use-blank 0 0 --port lpt1 blank
-kill $holder
-wait $holder 2>/dev/null
+# hold_case NAME HOW: a run while another program holds LPT1 through ppdev.
+hold_case() {
+    lpt1=$(grep -l '^888[^0-9]' /proc/sys/dev/parport/parport*/base-addr | cut -d/ -f6)
+    rm -f /tmp/held
+    kernel-port-helper hold "/dev/$lpt1" $2 >/tmp/held &
+    holder=$!
+    while ! grep -q held /tmp/held 2>/dev/null; do sleep 0.1; done
+    run_case "$1" 0 0 --port lpt1 blank
+    kill $holder
+    wait $holder 2>/dev/null
+}
+hold_case in-use-exclusive-blank exclusive
+hold_case in-use-blank
 
 rmmod ppdev
 run_case direct-root-blank 0 0 --port lpt1 blank

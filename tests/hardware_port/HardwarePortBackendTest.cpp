@@ -326,7 +326,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ClaimRefusedCase{"InUse", -EBUSY,
                                        {"0x378", "/dev/parport1 is in use by another program",
                                         "close the other program that uses /dev/parport1"}},
-                      ClaimRefusedCase{"OtherFailure", -ENXIO, {"0x378", "/dev/parport1 could not be claimed"}}),
+                      ClaimRefusedCase{"OtherFailure", -EIO, {"0x378", "/dev/parport1 could not be claimed"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Operation after operation on one back end, as the dialog program runs them.
