@@ -1,15 +1,52 @@
 #include "cli/SessionClock.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
+
+#include "cli/StopSignals.h"
 #include "framework/Sleep.h"
 
 namespace cli {
+namespace {
+
+// A stop signal may come between the look at it and the start of a wait; the
+// wait is cut into slices so that it is seen this soon all the same.
+constexpr std::int64_t kSliceMicroseconds = 10'000;
+
+void SleepUntilMonotonic(std::int64_t microseconds)
+{
+    timespec deadline{};
+    deadline.tv_sec = static_cast<time_t>(microseconds / 1'000'000);
+    deadline.tv_nsec = static_cast<long>(microseconds % 1'000'000) * 1000L;
+    ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr);
+}
+
+} // namespace
 
 void SessionClock::Sleep(std::uint32_t ms)
 {
-    if (mode_ == Mode::Virtual)
+    if (mode_ == Mode::Virtual) {
         virtualNow_ += static_cast<std::int64_t>(ms) * 1000;
-    else
-        fw::SleepMilliseconds(ms);
+        return;
+    }
+    SleepUntil(fw::MonotonicMicroseconds() + static_cast<std::int64_t>(ms) * 1000);
+}
+
+void SessionClock::SleepUntil(std::int64_t deadline)
+{
+    for (;;) {
+        const std::int64_t now = fw::MonotonicMicroseconds();
+        std::int64_t end = deadline;
+        if (StopSignals::Received() != 0) {
+            if (!stopSeenAt_)
+                stopSeenAt_ = now;
+            end = std::min(end, *stopSeenAt_ + kStopGraceMicroseconds);
+        }
+        if (now >= end)
+            return;
+        SleepUntilMonotonic(std::min(end, now + kSliceMicroseconds));
+    }
 }
 
 std::int64_t SessionClock::NowMicroseconds()

@@ -31,6 +31,11 @@ public:
     virtual bool WriteProfileInt(const std::string& section, const std::string& entry, int value) = 0;
 
     virtual IPortBackend& Port() = 0;
+
+    // Whether the person running the program asked the operation in progress
+    // to stop. The dialog programs never ask: their operations run to the
+    // end. brovik-cli's host says yes after a stop signal.
+    virtual bool StopRequested() { return false; }
 };
 
 IHost& CurrentHost();
