@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev
-          clang libclang-rt-14-dev fonts-dejavu-core)
+          clang libclang-rt-14-dev fonts-dejavu-core sdcc srecord)
 [ "${BROVIK_WITH_X:-0}" = 1 ] && packages+=(xvfb openbox x11-apps x11-utils imagemagick xdotool)
 
 missing=()
