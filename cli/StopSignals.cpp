@@ -31,6 +31,7 @@ StopSignals::~StopSignals()
 {
     for (int i = 0; i < 3; ++i)
         ::sigaction(kStopSignals[i], &previous_[i], nullptr);
+    g_received = 0;
 }
 
 int StopSignals::Received() { return g_received; }

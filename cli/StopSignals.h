@@ -16,7 +16,7 @@ public:
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
 
-    // The first stop signal caught since the object was made, 0 while none.
+    // The first stop signal caught while the object lives, 0 while none.
     static int Received();
     // "SIGINT", "SIGTERM" or "SIGHUP".
     static std::string Name(int signal);
