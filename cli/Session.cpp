@@ -12,6 +12,7 @@
 #include "cli/StatusPrinter.h"
 #include "cli/StopSignals.h"
 #include "framework/HardwarePort.h"
+#include "framework/ToolkitMessages.h"
 #include "framework/WinApp.h"
 #include "sim/ChipFile.h"
 #include "sim/SimulatedPort.h"
@@ -33,6 +34,7 @@ int RunOnPort(const Options& options, const RunSettings& settings, fw::IPortBack
 
     // The window is only there for the handlers: it is never on a screen.
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    fw::PrefixToolkitMessages("brovik-cli: ");
     // Qt reads its own options from the arguments; ours are not for it.
     char programName[] = "brovik-cli";
     char* arguments[] = {programName, nullptr};

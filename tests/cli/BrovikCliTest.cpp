@@ -329,7 +329,8 @@ TEST_F(BrovikCliTest, UsageErrorsExitWithTwoAndTouchNothing)
         const CliResult result = Run(c.arguments);
         EXPECT_EQ(result.exitStatus, 2);
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err.rfind("brovik-cli: ", 0), 0u) << result.err;
+        for (const std::string& line : Lines(result.err))
+            EXPECT_EQ(line.rfind("brovik-cli: ", 0), 0u) << line;
         EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
         EXPECT_NE(result.err.find("--help"), std::string::npos) << result.err;
         EXPECT_TRUE(fs::is_empty(dir_ / "data"));
@@ -377,6 +378,18 @@ TEST_F(BrovikCliTest, StoredSettingsAreUsedAndNeverWritten)
             configFiles.push_back(entry.path().filename().string());
         EXPECT_EQ(configFiles, std::vector<std::string>{"brovik.INI"});
     }
+}
+
+// Without a runtime folder the toolkit warns on standard error; its lines
+// too say that they come from brovik-cli.
+TEST_F(BrovikCliTest, ToolkitWarningsAreMarkedAsBrovikCli)
+{
+    std::vector<std::string> environment = Environment();
+    std::erase_if(environment, [](const std::string& e) { return e.rfind("XDG_RUNTIME_DIR=", 0) == 0; });
+    const CliResult result = RunCli({"--port", "sim", "--chip", chip_.string(), "--fast", "erase"}, environment);
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    for (const std::string& line : Lines(result.err))
+        EXPECT_EQ(line.rfind("brovik-cli: ", 0), 0u) << line;
 }
 
 TEST_F(BrovikCliTest, AMissingFolderIsAnInvalidPath)
