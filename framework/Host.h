@@ -33,8 +33,8 @@ public:
     virtual IPortBackend& Port() = 0;
 
     // Whether the person running the program asked the operation in progress
-    // to stop. The dialog programs never ask: their operations run to the
-    // end. brovik-cli's host says yes after a stop signal.
+    // to stop. A host that offers no way to ask says no, and its operations
+    // run to their end.
     virtual bool StopRequested() { return false; }
 };
 

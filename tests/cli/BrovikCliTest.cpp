@@ -473,7 +473,8 @@ TEST_F(BrovikCliTest, HelpNamesTheCommandsOptionsExitStatusAndFiles)
     EXPECT_EQ(result.err, "");
     for (const char* word : {"erase", "blank", "program FILE", "verify FILE", "auto FILE", "lock 1|2|3", "read FILE",
                              "--port lpt1|lpt2|lpt3|sim", "--chip FILE", "--fast", "--bit-delay N", "--byte-delay N",
-                             "--verbose", "Exit status", "simulated chip only"})
+                             "--verbose", "Exit status", "simulated chip only", "erase and program read nothing back",
+                             "auto and verify prove the result", "SIGINT", "130"})
         EXPECT_NE(result.out.find(word), std::string::npos) << word;
     EXPECT_NE(result.out.find((dir_ / "config/brovik.INI").string()), std::string::npos);
     EXPECT_NE(result.out.find((dir_ / "data/brovik/simulated-chip.bin").string()), std::string::npos);
