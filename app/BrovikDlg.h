@@ -116,6 +116,11 @@ private:
     // between ISP commands, never inside the presence check's write and
     // restore of address 0.
     void StopIfRequested(const char* operation, std::optional<std::uint32_t> address = std::nullopt);
+    // The start of Blank Check and of the read of the whole flash: the presence
+    // check (a failure ends on its status text), then startText, the bar over
+    // all addresses, and programming mode with programming enable. False when
+    // the chip did not answer.
+    bool StartWholeFlashPass(const char* startText);
     // False, after telling the user to open a file, while no image is loaded.
     bool HexFileLoaded();
     // The lock routines differ only in the command and their two texts.

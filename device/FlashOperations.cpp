@@ -50,20 +50,27 @@ void CBrovikDlg::OnErase()
     SleepScaled(40);
 }
 
-int CBrovikDlg::OnBlank()
+bool CBrovikDlg::StartWholeFlashPass(const char* startText)
 {
-    m_mismatch.reset();
     if (CheckTarget() != 1) {
         m_progress.SetWindowText(texts::kNoTargetStatus);
-        return 0;
+        return false;
     }
-    m_progress.SetWindowText(texts::kBlankCheck);
+    m_progress.SetWindowText(startText);
     m_progress.SetPos(0);
     m_progress.SetRange(0, static_cast<short>(kImageSize));
     m_progress.SetStep(1);
     LoadPortSelection();
     EnterProgramming();
     ProgrammingEnable();
+    return true;
+}
+
+int CBrovikDlg::OnBlank()
+{
+    m_mismatch.reset();
+    if (!StartWholeFlashPass(texts::kBlankCheck))
+        return 0;
     std::uint8_t reply[3];
     for (std::uint32_t address = 0; address < kImageSize; ++address) {
         StopIfRequested(texts::kBlankCheckName, address);
@@ -176,17 +183,8 @@ int CBrovikDlg::ReadFlash(std::uint8_t flash[kImageSize])
 {
     // As Blank Check: a chip that does not answer must not pass for one that
     // holds 0xFF (or 0x00) everywhere.
-    if (CheckTarget() != 1) {
-        m_progress.SetWindowText(texts::kNoTargetStatus);
+    if (!StartWholeFlashPass(texts::kReadFlash))
         return 0;
-    }
-    m_progress.SetWindowText(texts::kReadFlash);
-    m_progress.SetPos(0);
-    m_progress.SetRange(0, static_cast<short>(kImageSize));
-    m_progress.SetStep(1);
-    LoadPortSelection();
-    EnterProgramming();
-    ProgrammingEnable();
     std::uint8_t reply[3];
     for (std::uint32_t address = 0; address < kImageSize; ++address) {
         StopIfRequested(texts::kReadName, address);
