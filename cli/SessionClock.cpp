@@ -1,8 +1,6 @@
 #include "cli/SessionClock.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <ctime>
 
 #include "cli/StopSignals.h"
 #include "framework/Sleep.h"
@@ -13,14 +11,6 @@ namespace {
 // A stop signal may come between the look at it and the start of a wait; the
 // wait is cut into slices so that it is seen this soon all the same.
 constexpr std::int64_t kSliceMicroseconds = 10'000;
-
-void SleepUntilMonotonic(std::int64_t microseconds)
-{
-    timespec deadline{};
-    deadline.tv_sec = static_cast<time_t>(microseconds / 1'000'000);
-    deadline.tv_nsec = static_cast<long>(microseconds % 1'000'000) * 1000L;
-    ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr);
-}
 
 } // namespace
 
@@ -45,7 +35,7 @@ void SessionClock::SleepUntil(std::int64_t deadline)
         }
         if (now >= end)
             return;
-        SleepUntilMonotonic(std::min(end, now + kSliceMicroseconds));
+        fw::SleepUntil(std::min(end, now + kSliceMicroseconds));
     }
 }
 
