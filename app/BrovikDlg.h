@@ -3,6 +3,7 @@
 // over app/ (members, command map, start-up, settings), port/ (the serial
 // link), device/ (flash and lock-bit operations) and hex/ (the HEX loader).
 #include <cstdint>
+#include <optional>
 
 #include "app/LptDlg.h"
 #include "framework/Controls.h"
@@ -35,6 +36,20 @@ public:
     std::uint32_t m_lastAddress;
     HICON m_hIcon;
 
+    // What the operations leave behind for brovik-cli to report; the dialog
+    // shows nothing of it.
+    struct FlashMismatch {
+        std::uint32_t address;
+        std::uint8_t expected;
+        std::uint8_t read;
+    };
+    // The first byte that the last Blank Check or Verify found different.
+    std::optional<FlashMismatch> m_mismatch;
+    // Where the last refused HEX load was refused, as an offset into
+    // m_fileBuffer: the character the parser stopped on, or the start of the
+    // record that reached beyond the flash.
+    std::optional<std::uint32_t> m_refusedAt;
+
     // Settings and port selection.
     void LoadPortSelection();
     void LoadDelays();
@@ -65,6 +80,9 @@ public:
     int ProgramLoop();
     int OnVerify();
     void OnAuto();
+    // Reads all of the flash into flash, after the presence check; 1 when
+    // every byte was read, 0 when the chip did not answer.
+    int ReadFlash(std::uint8_t flash[kImageSize]);
 
     // Lock bits.
     void OnLockBit();
@@ -93,8 +111,18 @@ private:
     // Sleeps factor x base milliseconds, with the factor capped at 1000 so
     // that a mistyped delay cannot stall an operation for days.
     void SleepScaled(std::uint32_t baseMilliseconds);
+    // Ends the operation, by throwing OperationStopped, when the host asks it
+    // to stop; only brovik-cli's host does. Called where an operation may stop:
+    // between ISP commands, never inside the presence check's write and
+    // restore of address 0.
+    void StopIfRequested(const char* operation, std::optional<std::uint32_t> address = std::nullopt);
+    // The start of Blank Check and of the read of the whole flash: the presence
+    // check (a failure ends on its status text), then startText, the bar over
+    // all addresses, and programming mode with programming enable. False when
+    // the chip did not answer.
+    bool StartWholeFlashPass(const char* startText);
     // False, after telling the user to open a file, while no image is loaded.
     bool HexFileLoaded();
     // The lock routines differ only in the command and their two texts.
-    void ProgramLockLevel(std::uint8_t commandByte1, const char* startText, const char* okText);
+    void ProgramLockLevel(int level);
 };

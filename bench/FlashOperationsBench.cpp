@@ -12,6 +12,7 @@
 #include "bench/Benchmarks.h"
 #include "bench/DialogRig.h"
 #include "bench/Timing.h"
+#include "res/Texts.h"
 
 namespace bench {
 namespace {
@@ -122,8 +123,8 @@ void MeasureOperation(Report& report, const LinkCosts& link, const FlashOperatio
 
 void MeasureFlashOperations(Report& report, const LinkCosts& link)
 {
-    MeasureOperation(report, link, {"Blank Check", [](CBrovikDlg& dlg) { return dlg.OnBlank(); }, "Blank Ok"});
-    MeasureOperation(report, link, {"Verify", [](CBrovikDlg& dlg) { return dlg.OnVerify(); }, "Verfify Ok"});
+    MeasureOperation(report, link, {"Blank Check", [](CBrovikDlg& dlg) { return dlg.OnBlank(); }, texts::kBlankOk});
+    MeasureOperation(report, link, {"Verify", [](CBrovikDlg& dlg) { return dlg.OnVerify(); }, texts::kVerifyOk});
 }
 
 } // namespace bench

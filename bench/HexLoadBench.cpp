@@ -14,6 +14,7 @@
 #include "bench/Benchmarks.h"
 #include "bench/DialogRig.h"
 #include "bench/Timing.h"
+#include "res/Texts.h"
 
 namespace bench {
 namespace {
@@ -79,7 +80,7 @@ private:
 void RequireLoaded(DialogRig& rig)
 {
     CBrovikDlg& dlg = rig.Dialog();
-    Require(rig.host.boxes.empty() && dlg.m_progress.GetWindowText() == "Load Hex File Ok", "the file was not loaded");
+    Require(rig.host.boxes.empty() && dlg.m_progress.GetWindowText() == texts::kLoadHexFileOk, "the file was not loaded");
     Require(dlg.m_fileLength == kFileSize && dlg.m_lastAddress == CBrovikDlg::kImageSize - 1,
             "the file loaded with a wrong length or last address");
     for (std::uint32_t address = 0; address < CBrovikDlg::kImageSize; ++address)

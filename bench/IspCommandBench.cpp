@@ -2,12 +2,14 @@
 // without bit delay, beside the same register accesses made straight on the
 // simulated port and the BitDelay calls alone; the difference is the cost of
 // the link code, the parallel-port class and the host's port seam.
+#include <algorithm>
 #include <cstdint>
 #include <iostream>
 
 #include "bench/Benchmarks.h"
 #include "bench/DialogRig.h"
 #include "bench/Timing.h"
+#include "port/IspCommands.h"
 
 namespace bench {
 namespace {
@@ -23,9 +25,8 @@ constexpr double kOverheadTargetMicroseconds = 5.0;
 
 void ReadCommand(std::uint32_t address, std::uint8_t command[3])
 {
-    command[0] = static_cast<std::uint8_t>(((address >> 5) & 0xF8) | 0x01);
-    command[1] = static_cast<std::uint8_t>(address & 0xFF);
-    command[2] = 0x00;
+    const isp::Command read = isp::ReadCode(address, 0x00);
+    std::copy(read.begin(), read.end(), command);
 }
 
 // The 168 register accesses of one command in SendCommand's order (per bit:

@@ -9,6 +9,7 @@
 #include "bench/Benchmarks.h"
 #include "bench/DialogRig.h"
 #include "bench/Timing.h"
+#include "res/Texts.h"
 
 namespace bench {
 namespace {
@@ -46,7 +47,7 @@ ProgramRun ProgramForReal(std::uint32_t bitDelay)
     dlg.OnProgram();
     const double wall = MicrosecondsSince(start) / 1000;
 
-    Require(rig.host.boxes.empty() && dlg.m_progress.GetWindowText() == "Program Flash Ok", "Program did not succeed");
+    Require(rig.host.boxes.empty() && dlg.m_progress.GetWindowText() == texts::kProgramFlashOk, "Program did not succeed");
     for (std::uint32_t address = 0; address < kBytes; ++address)
         Require(rig.chip.Flash()[address] == PatternByte(address), "the chip does not hold what was programmed");
     Require(rig.host.PrescribedSleepMilliseconds() == kPrescribedMilliseconds,
@@ -73,7 +74,7 @@ RecordedProgram ProgramWithoutWaiting()
         const SteadyClock::time_point start = SteadyClock::now();
         dlg.OnProgram();
         milliseconds.push_back(MicrosecondsSince(start) / 1000);
-        Require(rig.host.boxes.empty() && dlg.m_progress.GetWindowText() == "Program Flash Ok", "Program did not succeed");
+        Require(rig.host.boxes.empty() && dlg.m_progress.GetWindowText() == texts::kProgramFlashOk, "Program did not succeed");
     }
     return {commands, Median(std::move(milliseconds))};
 }

@@ -1,26 +1,27 @@
 #include "cli/CliRun.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "app/Brovik.h"
 #include "cli/ConsoleHost.h"
+#include "cli/ExitStatus.h"
 #include "cli/HexWriter.h"
 #include "cli/StandardInputCopy.h"
 #include "cli/StatusPrinter.h"
+#include "cli/StopSignals.h"
+#include "device/OperationStopped.h"
 #include "framework/AtomicFile.h"
 #include "framework/Window.h"
 
 namespace cli {
 namespace {
 
-constexpr std::uint8_t kReadCode = 0x01;
-constexpr std::uint8_t kReadFiller = 0xFF;
-
-std::string Formatted(const char* format, int number)
+std::string Hex(std::uint32_t value, int digits)
 {
-    char text[64];
-    std::snprintf(text, sizeof text, format, number);
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%0*X", digits, static_cast<unsigned>(value));
     return text;
 }
 
@@ -31,15 +32,21 @@ CliRun::CliRun(ConsoleHost& host, StatusPrinter& status, std::ostream& errors)
 {
 }
 
-bool CliRun::Run(const Options& options)
+int CliRun::Run(const Options& options)
 {
     theApp.m_pMainWnd = &dialog_;
-    bool succeeded = false;
+    int exitStatus = kExitFailed;
     if (dialog_.Create()) {
         FollowStatusLine();
         if (options.verbose)
             ReportSettings();
-        succeeded = RunCommand(options) && host_.FaultsReported() == 0;
+        try {
+            const bool succeeded = RunCommand(options) && host_.FaultsReported() == 0;
+            exitStatus = StopSignals::Received() != 0 ? Stopped(nullptr) : succeeded ? kExitSucceeded : kExitFailed;
+        } catch (const OperationStopped& stop) {
+            dialog_.ReleaseTarget();
+            exitStatus = Stopped(&stop);
+        }
         // The bar may have moved after the last text, as when a run ends in a
         // full bar; show the line as it is left.
         ShowStatus(dialog_.m_progress.GetWindowText());
@@ -47,10 +54,10 @@ bool CliRun::Run(const Options& options)
         fw::window::SetTextObserver(dialog_.m_progress.m_hWnd, {});
         dialog_.DestroyWindow();
     } else {
-        errors_ << "brovik-cli: the main dialog could not be created\n";
+        Say("the main dialog could not be created");
     }
     theApp.m_pMainWnd = nullptr;
-    return succeeded;
+    return exitStatus;
 }
 
 bool CliRun::RunCommand(const Options& options)
@@ -58,21 +65,30 @@ bool CliRun::RunCommand(const Options& options)
     switch (options.command) {
     case Command::Erase:
         dialog_.OnErase();
-        return EndedWith("Erase Ok");
+        return true;
     case Command::Blank:
-        return dialog_.OnBlank() == 1;
+        if (dialog_.OnBlank() == 1)
+            return true;
+        ReportMismatch();
+        return false;
     case Command::Program:
         if (!LoadHexFile(options.file))
             return false;
         dialog_.OnProgram();
-        return EndedWith("Program Flash Ok");
+        return true;
     case Command::Verify:
-        return LoadHexFile(options.file) && dialog_.OnVerify() == 1;
+        if (!LoadHexFile(options.file))
+            return false;
+        if (dialog_.OnVerify() == 1)
+            return true;
+        ReportMismatch();
+        return false;
     case Command::Auto:
         if (!LoadHexFile(options.file))
             return false;
         dialog_.OnAuto();
-        return EndedWith("Verfify Ok");
+        ReportMismatch();
+        return true;
     case Command::Lock:
         return Lock(options.lockLevel);
     case Command::Read:
@@ -91,9 +107,14 @@ bool CliRun::LoadHexFile(const std::string& path)
         }
         return LoadHexFile(input.Path());
     }
+    // Every refusal shows a box: the loader's own, or the file's fault.
     host_.AnswerFileDialog(path);
+    const int faultsBefore = host_.FaultsReported();
     dialog_.OnOpenHexFile();
-    return host_.FaultsReported() == 0 && EndedWith("Load Hex File Ok");
+    if (host_.FaultsReported() == faultsBefore)
+        return true;
+    ReportRefusedHexFile(path);
+    return false;
 }
 
 bool CliRun::Lock(int level)
@@ -102,43 +123,54 @@ bool CliRun::Lock(int level)
     // Ticked as a user's click would tick it.
     dialog_.GetDlgItem(radioIds[level - 1])->SendMessage(BM_CLICK);
     dialog_.OnLockBit();
-    return EndedWith(Formatted("Lock Bit%d Ok", level).c_str());
+    return true;
 }
 
 bool CliRun::ReadFlash(const std::string& path)
 {
-    CTextProgressCtrl& progress = dialog_.m_progress;
-    progress.SetWindowText("Read Flash");
-    progress.SetPos(0);
-    progress.SetRange(0, static_cast<short>(CBrovikDlg::kImageSize));
-    progress.SetStep(1);
-    // Reading writes nothing to the chip, so it needs no presence check.
-    dialog_.LoadPortSelection();
-    dialog_.EnterProgramming();
-    dialog_.ProgrammingEnable();
     std::vector<std::uint8_t> flash(CBrovikDlg::kImageSize);
-    for (std::uint32_t address = 0; address < CBrovikDlg::kImageSize; ++address) {
-        const std::uint8_t command[3] = {static_cast<std::uint8_t>(((address >> 5) & 0xF8) | kReadCode),
-                                         static_cast<std::uint8_t>(address & 0xFF), kReadFiller};
-        std::uint8_t reply[3];
-        dialog_.SendCommand(command, reply);
-        flash[address] = reply[2];
-        progress.SetWindowText(Formatted("Read Flash %d%%", static_cast<int>(address * 100 / CBrovikDlg::kImageSize)));
-        progress.StepIt();
-    }
-    dialog_.ReleaseTarget();
-
+    if (dialog_.ReadFlash(flash.data()) != 1)
+        return false;
     std::string error;
     if (!fw::WriteFileAtomically(path, IntelHexText(flash), &error)) {
-        status_.EndLine();
-        errors_ << "brovik-cli: " << path << " could not be written: " << error << '\n';
+        Say(path + " could not be written: " + error);
         return false;
     }
-    progress.SetWindowText("Read Flash Ok");
     return true;
 }
 
-bool CliRun::EndedWith(const char* okText) { return dialog_.m_progress.GetWindowText() == okText; }
+int CliRun::Stopped(const OperationStopped* stop)
+{
+    const int signal = StopSignals::Received();
+    const std::string by = " (" + StopSignals::Name(signal) + ")";
+    if (!stop)
+        Say("stopped" + by + " after the operation had ended");
+    else if (stop->address)
+        Say(std::string(stop->operation) + " stopped at address " + Hex(*stop->address, 4) + by);
+    else
+        Say(std::string(stop->operation) + " stopped before it sent its commands" + by);
+    return StopSignals::ExitStatus(signal);
+}
+
+void CliRun::ReportMismatch()
+{
+    if (!dialog_.m_mismatch)
+        return;
+    const CBrovikDlg::FlashMismatch& mismatch = *dialog_.m_mismatch;
+    Say("first difference at " + Hex(mismatch.address, 4) + ": expected " + Hex(mismatch.expected, 2) + ", read " +
+        Hex(mismatch.read, 2));
+}
+
+void CliRun::ReportRefusedHexFile(const std::string& path)
+{
+    if (!dialog_.m_refusedAt || dialog_.m_fileLength == 0)
+        return;
+    // The line of the character the loader stopped on; at the end of the file,
+    // the last line.
+    const std::uint32_t at = std::min(*dialog_.m_refusedAt, dialog_.m_fileLength - 1);
+    const auto line = 1 + std::count(dialog_.m_pFileBuffer, dialog_.m_pFileBuffer + at, '\n');
+    Say(path + " was refused at line " + std::to_string(line));
+}
 
 void CliRun::FollowStatusLine()
 {
@@ -155,10 +187,16 @@ void CliRun::ShowStatus(const std::string& text)
 void CliRun::ReportSettings()
 {
     char text[128];
-    std::snprintf(text, sizeof text, "brovik-cli: port 0x%X, bit delay %u, byte delay %u\n",
+    std::snprintf(text, sizeof text, "port 0x%X, bit delay %u, byte delay %u",
                   static_cast<unsigned>(dialog_.m_port.BaseAddress()), static_cast<unsigned>(dialog_.m_delayBit),
                   static_cast<unsigned>(dialog_.m_delayByte));
-    errors_ << text;
+    Say(text);
+}
+
+void CliRun::Say(const std::string& text)
+{
+    status_.EndLine();
+    errors_ << "brovik-cli: " << text << '\n';
     errors_.flush();
 }
 

@@ -4,7 +4,9 @@
 
 #include "cli/SessionClock.h"
 #include "cli/StatusPrinter.h"
+#include "cli/StopSignals.h"
 #include "framework/Dialog.h"
+#include "res/Texts.h"
 
 namespace cli {
 namespace {
@@ -42,6 +44,10 @@ int ConsoleHost::MessageBox(CWnd*, const std::string& text, const std::string&, 
     status_.EndLine();
     const auto end = text.find_last_not_of('\n');
     errors_ << (end == std::string::npos ? std::string() : text.substr(0, end + 1)) << '\n';
+    if (text == texts::kNoTargetBox) {
+        errors_ << "brovik-cli: the chip did not answer: it did not give back the byte written to address 0; "
+                   "a chip whose lock bits are set fails this check until it is erased\n";
+    }
     errors_.flush();
     return IDOK;
 }
@@ -56,6 +62,8 @@ bool ConsoleHost::GetOpenFileName(CWnd*, const std::string&, std::string& path)
 }
 
 void ConsoleHost::Sleep(std::uint32_t ms) { clock_.Sleep(ms); }
+
+bool ConsoleHost::StopRequested() { return StopSignals::Received() != 0; }
 
 std::int64_t ConsoleHost::NowMicroseconds() { return clock_.NowMicroseconds(); }
 

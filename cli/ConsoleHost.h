@@ -27,7 +27,8 @@ public:
     INT_PTR RunModal(CDialog& dialog) override;
     // Writes the text to the error stream (without the trailing line feeds
     // some texts have) and counts it as a fault: every box of the operations
-    // reports one.
+    // reports one. The presence check's box gets a line that says what it
+    // means.
     int MessageBox(CWnd* owner, const std::string& text, const std::string& caption, UINT type) override;
     // The path given to AnswerFileDialog, once; Cancel otherwise.
     bool GetOpenFileName(CWnd* owner, const std::string& filter, std::string& path) override;
@@ -37,6 +38,8 @@ public:
     int GetProfileInt(const std::string& section, const std::string& entry, int defaultValue) override;
     bool WriteProfileInt(const std::string& section, const std::string& entry, int value) override;
     fw::IPortBackend& Port() override { return port_; }
+    // After a stop signal (see StopSignals).
+    bool StopRequested() override;
 
     void AnswerFileDialog(std::string path) { fileAnswer_ = std::move(path); }
     // Boxes shown and dialogs asked for so far.

@@ -9,5 +9,7 @@ inline constexpr int kExitSucceeded = 0;
 inline constexpr int kExitFailed = 1;
 // The command line cannot be run: nothing was touched.
 inline constexpr int kExitUsage = 2;
+// A run ended early by a stop signal exits as a shell reports a program that
+// the signal ended: 128 + its number (StopSignals::ExitStatus).
 
 } // namespace cli

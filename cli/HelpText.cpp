@@ -16,12 +16,17 @@ Commands:
   verify FILE    load FILE and compare the flash with it
   auto FILE      load FILE, then erase, blank check, program and verify
   lock 1|2|3     set lock level 1, 2 or 3 (only erase clears it again)
-  read FILE      read all 8192 flash bytes and write them to FILE as Intel HEX
-                 (16-byte data records); the file loads back in program/verify
+  read FILE      after the presence check, read all 8192 flash bytes and then
+                 write them to FILE as Intel HEX (16-byte data records); the
+                 file loads back in program/verify; nothing is written when
+                 the chip does not answer
   A HEX file is loaded exactly as "Open Hex File" does, with the same checks
   and messages; a refused file ends the run before the chip is touched. A FILE
   of - for program, verify and auto is read from standard input (at most
   24576 bytes, as for a file).
+  erase and program read nothing back, so they cannot tell whether a chip
+  answered or took the data: their Ok says only that the commands were sent.
+  auto and verify prove the result by reading the flash back.
 
 Options:
   --port lpt1|lpt2|lpt3|sim|/dev/parportN|0xADDR
@@ -36,10 +41,9 @@ Options:
                  passes at once, sleeps advance a virtual clock instead of
                  waiting (the bit clock still runs at its own speed); with a
                  real port it is a usage error
-  --bit-delay N  bit delay, 1 to 10; default: the stored DELAY BIT if it is
-                 1 to 10, else 1
-  --byte-delay N byte delay, 1 to 10; default: the stored DELAY BYTE if it is
-                 1 to 10, else 1
+  --bit-delay N  bit delay, 1 to 10; default: the stored DELAY BIT, used as
+                 brovik uses it (0 or none is 1; above 10 is used as stored)
+  --byte-delay N byte delay, 1 to 10; default: the stored DELAY BYTE, likewise
   --verbose      before the command, print the port address and the delays
                  in use to standard error
   -q, --quiet    print no status texts, only fault messages
@@ -51,7 +55,14 @@ Output:
   one line redrawn in place, a 30-character bar followed by the text, and
   each step that ends with its Ok text keeps that line, with the seconds it
   took; otherwise one line per new text. Message texts (faults) go to
-  standard error.
+  standard error unchanged; the lines brovik-cli adds there begin with
+  "brovik-cli: ".
+
+Stopping:
+  SIGINT (Ctrl-C), SIGTERM and SIGHUP stop the run at the end of the ISP
+  command in progress: the target is released, the simulated chip keeps what
+  was written, standard error says which operation stopped at which address,
+  and the exit status is 130, 143 or 129.
 
 Settings:
   Read from )" + settingsPath +
@@ -68,9 +79,12 @@ Simulated chip:
 
 Exit status:
   0  the command succeeded
-  1  the command failed: a fault message, a refused HEX file, a failed blank
-     check or verify, or a chip file that could not be read or written
+  1  the command failed: a fault message, a refused HEX file (the line where
+     it was refused follows), a failed blank check or verify (the first
+     differing address follows), a chip that did not answer the presence
+     check, or a chip file that could not be read or written
   2  usage error; nothing was touched
+  129, 130, 143  stopped by SIGHUP, SIGINT or SIGTERM
 )";
 }
 

@@ -6,11 +6,10 @@
 namespace cli {
 namespace {
 
-int StoredDelay(const fw::IniFile& stored, const char* entry)
-{
-    const int value = stored.GetInt(kSettingsSection, entry, 0);
-    return value >= kMinDelay && value <= kMaxDelay ? value : kMinDelay;
-}
+// Handed to the dialog unchanged, so that it takes the value as it takes it
+// in its own program: 0 (or none) becomes 1, and values above 10 are used,
+// with the link's cap on very large ones.
+int StoredDelay(const fw::IniFile& stored, const char* entry) { return stored.GetInt(kSettingsSection, entry, 0); }
 
 } // namespace
 

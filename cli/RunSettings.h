@@ -35,8 +35,8 @@ struct RunSettings {
 };
 
 // A port comes from --port, else from a stored "LPT PORT" of 1 to 3; without
-// either the run cannot start. A delay comes from its option, else from a
-// stored value of 1 to 10, else it is 1.
+// either the run cannot start. A delay comes from its option (1 to 10), else
+// it is the stored value, which the dialog then takes as it always does.
 // A device named with --port is looked up in the kernel's list of ports.
 std::variant<RunSettings, UsageError> ResolveRunSettings(const Options& options, const fw::IniFile& stored);
 

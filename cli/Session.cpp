@@ -12,6 +12,8 @@
 #include "cli/RelocatedPort.h"
 #include "cli/SessionClock.h"
 #include "cli/StatusPrinter.h"
+#include "cli/StopSignals.h"
+#include "framework/ToolkitMessages.h"
 #include "framework/WinApp.h"
 #include "port/HardwarePort.h"
 #include "sim/ChipFile.h"
@@ -43,18 +45,19 @@ int RunOnPort(const Options& options, const RunSettings& settings, fw::IPortBack
 
     // The window is only there for the handlers: it is never on a screen.
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    fw::PrefixToolkitMessages("brovik-cli: ");
     // Qt reads its own options from the arguments; ours are not for it.
     char programName[] = "brovik-cli";
     char* arguments[] = {programName, nullptr};
     int argumentCount = 1;
-    bool succeeded = false;
+    int exitStatus = kExitFailed;
     fw::RunApplication(argumentCount, arguments, theApp, [&] {
-        succeeded = CliRun(host, status, std::cerr).Run(options);
+        exitStatus = CliRun(host, status, std::cerr).Run(options);
         // Ends the program instead of starting the dialog program's own run.
         return false;
     });
     fw::InstallHost(previous);
-    return succeeded ? kExitSucceeded : kExitFailed;
+    return exitStatus;
 }
 
 int RunOnSimulatedChip(const Options& options, const RunSettings& settings, SessionClock& clock)
@@ -83,6 +86,8 @@ int RunOnSimulatedChip(const Options& options, const RunSettings& settings, Sess
 
 int RunSession(const Options& options, const RunSettings& settings)
 {
+    // Caught until the simulated chip is saved, so that what was written stays.
+    const StopSignals stopSignals;
     SessionClock clock(options.fast ? SessionClock::Mode::Virtual : SessionClock::Mode::Real);
     if (settings.port == PortChoice::Simulated)
         return RunOnSimulatedChip(options, settings, clock);

@@ -17,7 +17,7 @@ namespace {
 
 int UsageFailure(const std::string& message)
 {
-    std::cerr << "brovik-cli: " << message << "\nTry 'brovik-cli --help'.\n";
+    std::cerr << "brovik-cli: " << message << "\nbrovik-cli: try 'brovik-cli --help'\n";
     return cli::kExitUsage;
 }
 

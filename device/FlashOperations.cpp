@@ -1,15 +1,19 @@
-// Erase, blank check, program, verify and the Auto run. Each is a fixed
-// sequence of link calls that reports on the status line and the bar; a
-// failure shows its box first and then its status text.
+// Erase, blank check, program, verify, the Auto run and the read of the whole
+// flash. Each is a fixed sequence of link calls that reports on the status
+// line and the bar; a failure shows its box first and then its status text.
 #include <cstdio>
 #include <string>
 
 #include "app/BrovikDlg.h"
+#include "port/IspCommands.h"
+#include "res/Texts.h"
 
 namespace {
-constexpr const char* kNoTargetStatus = "Error! Please check your CPU, power supply and printer port.";
-constexpr const char* kNoHexFile = "Please open a hex file before programing.";
 constexpr std::uint8_t kBlank = 0xFF;
+constexpr std::uint8_t kBlankCheckFiller = 0x00;
+constexpr std::uint8_t kVerifyFiller = 0xFF;
+// Blank Check shows address / 82, so its percentage runs from 0 to 99.
+constexpr std::uint32_t kBlankCheckAddressesPerPercent = 82;
 
 std::string Percent(const char* format, int percentage)
 {
@@ -26,66 +30,67 @@ int Percentage(std::uint32_t address, float divisor)
 }
 
 float PercentDivisor(std::uint32_t lastAddress) { return static_cast<float>(lastAddress / 100.0); }
-
-void ReadCommand(std::uint32_t address, std::uint8_t filler, std::uint8_t command[3])
-{
-    command[0] = static_cast<std::uint8_t>(((address >> 5) & 0xF8) | 0x01);
-    command[1] = static_cast<std::uint8_t>(address & 0xFF);
-    command[2] = filler;
-}
 } // namespace
 
 void CBrovikDlg::OnErase()
 {
-    m_progress.SetWindowText("Erase");
+    m_progress.SetWindowText(texts::kErase);
     m_progress.SetRange(0, 1);
     m_progress.SetStep(1);
     m_progress.SetPos(0);
     LoadPortSelection();
     EnterProgramming();
     ProgrammingEnable();
-    const std::uint8_t command[3] = {0xAC, 0x04, 0x00};
+    StopIfRequested(texts::kEraseName);
     std::uint8_t reply[3];
-    SendCommand(command, reply);
+    SendCommand(isp::ChipErase().data(), reply);
     m_progress.StepIt();
     ReleaseTarget();
-    m_progress.SetWindowText("Erase Ok");
+    m_progress.SetWindowText(texts::kEraseOk);
     SleepScaled(40);
 }
 
-int CBrovikDlg::OnBlank()
+bool CBrovikDlg::StartWholeFlashPass(const char* startText)
 {
     if (CheckTarget() != 1) {
-        m_progress.SetWindowText(kNoTargetStatus);
-        return 0;
+        m_progress.SetWindowText(texts::kNoTargetStatus);
+        return false;
     }
-    m_progress.SetWindowText("Blank Check");
+    m_progress.SetWindowText(startText);
     m_progress.SetPos(0);
     m_progress.SetRange(0, static_cast<short>(kImageSize));
     m_progress.SetStep(1);
     LoadPortSelection();
     EnterProgramming();
     ProgrammingEnable();
-    std::uint8_t command[3];
+    return true;
+}
+
+int CBrovikDlg::OnBlank()
+{
+    m_mismatch.reset();
+    if (!StartWholeFlashPass(texts::kBlankCheck))
+        return 0;
     std::uint8_t reply[3];
     for (std::uint32_t address = 0; address < kImageSize; ++address) {
-        ReadCommand(address, 0x00, command);
-        SendCommand(command, reply);
-        m_progress.SetWindowText(Percent("Blank Check %d%%", static_cast<int>(address / 82)));
+        StopIfRequested(texts::kBlankCheckName, address);
+        SendCommand(isp::ReadCode(address, kBlankCheckFiller).data(), reply);
+        m_progress.SetWindowText(Percent(texts::kBlankCheckPercent, static_cast<int>(address / kBlankCheckAddressesPerPercent)));
         m_progress.StepIt();
         if (reply[2] != kBlank) {
-            MessageBox("Not Blank.");
+            m_mismatch = FlashMismatch{address, kBlank, reply[2]};
+            MessageBox(texts::kNotBlank);
             m_progress.SetPos(0);
             m_progress.SetRange(0, 1);
             m_progress.SetStep(1);
-            m_progress.SetWindowText("Not Blank.");
+            m_progress.SetWindowText(texts::kNotBlank);
             m_progress.StepIt();
             ReleaseTarget();
             return 0;
         }
     }
     ReleaseTarget();
-    m_progress.SetWindowText("Blank Ok");
+    m_progress.SetWindowText(texts::kBlankOk);
     return 1;
 }
 
@@ -93,8 +98,8 @@ bool CBrovikDlg::HexFileLoaded()
 {
     if (m_lastAddress != 0)
         return true;
-    MessageBox(kNoHexFile);
-    m_progress.SetWindowText(kNoHexFile);
+    MessageBox(texts::kNoHexFile);
+    m_progress.SetWindowText(texts::kNoHexFile);
     return false;
 }
 
@@ -103,7 +108,7 @@ void CBrovikDlg::OnProgram()
     if (!HexFileLoaded())
         return;
     if (CheckTarget() != 1) {
-        m_progress.SetWindowText(kNoTargetStatus);
+        m_progress.SetWindowText(texts::kNoTargetStatus);
         return;
     }
     LoadPortSelection();
@@ -111,25 +116,22 @@ void CBrovikDlg::OnProgram()
     ProgrammingEnable();
     ProgramLoop();
     ReleaseTarget();
-    m_progress.SetWindowText("Program Flash Ok");
+    m_progress.SetWindowText(texts::kProgramFlashOk);
 }
 
 int CBrovikDlg::ProgramLoop()
 {
-    m_progress.SetWindowText("Program Flash");
+    m_progress.SetWindowText(texts::kProgramFlash);
     m_progress.SetPos(0);
     m_progress.SetRange(0, static_cast<short>(m_lastAddress & 0xFFFF));
     m_progress.SetStep(1);
     const float divisor = PercentDivisor(m_lastAddress);
-    std::uint8_t command[3];
     std::uint8_t reply[3];
     for (std::uint32_t address = 0; address <= m_lastAddress; ++address) {
-        command[0] = static_cast<std::uint8_t>(((address >> 5) & 0xF8) | 0x02);
-        command[1] = static_cast<std::uint8_t>(address & 0xFF);
-        command[2] = m_image[address];
-        SendCommand(command, reply);
+        StopIfRequested(texts::kProgramName, address);
+        SendCommand(isp::WriteCode(address, m_image[address]).data(), reply);
         SleepScaled(4);
-        m_progress.SetWindowText(Percent("Program Flash %d%%", Percentage(address, divisor)));
+        m_progress.SetWindowText(Percent(texts::kProgramFlashPercent, Percentage(address, divisor)));
         m_progress.StepIt();
     }
     return 1;
@@ -137,7 +139,8 @@ int CBrovikDlg::ProgramLoop()
 
 int CBrovikDlg::OnVerify()
 {
-    m_progress.SetWindowText("Verfy Flash");
+    m_mismatch.reset();
+    m_progress.SetWindowText(texts::kVerifyFlash);
     m_progress.SetPos(0);
     m_progress.SetRange(0, static_cast<short>(m_lastAddress + 1));
     m_progress.SetStep(1);
@@ -145,22 +148,22 @@ int CBrovikDlg::OnVerify()
     EnterProgramming();
     ProgrammingEnable();
     const float divisor = PercentDivisor(m_lastAddress);
-    std::uint8_t command[3];
     std::uint8_t reply[3];
     for (std::uint32_t address = 0; address <= m_lastAddress; ++address) {
-        ReadCommand(address, 0xFF, command);
-        SendCommand(command, reply);
-        m_progress.SetWindowText(Percent("Verify Flash %d%%", Percentage(address, divisor)));
+        StopIfRequested(texts::kVerifyName, address);
+        SendCommand(isp::ReadCode(address, kVerifyFiller).data(), reply);
+        m_progress.SetWindowText(Percent(texts::kVerifyFlashPercent, Percentage(address, divisor)));
         m_progress.StepIt();
         if (reply[2] != m_image[address]) {
-            MessageBox("Verify error !!!");
-            m_progress.SetWindowText("Verify error !!!");
+            m_mismatch = FlashMismatch{address, m_image[address], reply[2]};
+            MessageBox(texts::kVerifyError);
+            m_progress.SetWindowText(texts::kVerifyError);
             ReleaseTarget();
             return 0;
         }
     }
     ReleaseTarget();
-    m_progress.SetWindowText("Verfify Ok");
+    m_progress.SetWindowText(texts::kVerifyOk);
     m_progress.StepIt();
     return 1;
 }
@@ -174,4 +177,23 @@ void CBrovikDlg::OnAuto()
         return;
     OnProgram();
     OnVerify();
+}
+
+int CBrovikDlg::ReadFlash(std::uint8_t flash[kImageSize])
+{
+    // As Blank Check: a chip that does not answer must not pass for one that
+    // holds 0xFF (or 0x00) everywhere.
+    if (!StartWholeFlashPass(texts::kReadFlash))
+        return 0;
+    std::uint8_t reply[3];
+    for (std::uint32_t address = 0; address < kImageSize; ++address) {
+        StopIfRequested(texts::kReadName, address);
+        SendCommand(isp::ReadCode(address, kVerifyFiller).data(), reply);
+        flash[address] = reply[2];
+        m_progress.SetWindowText(Percent(texts::kReadFlashPercent, static_cast<int>(address * 100 / kImageSize)));
+        m_progress.StepIt();
+    }
+    ReleaseTarget();
+    m_progress.SetWindowText(texts::kReadFlashOk);
+    return 1;
 }

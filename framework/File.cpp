@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <fcntl.h>
 #include <iterator>
+#include <string>
 #include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -35,6 +36,15 @@ constexpr std::string_view kCauseTexts[] = {
     "An attempt was made to access %1 past its end.",
 };
 static_assert(std::size(kCauseTexts) == CFileException::endOfFile + 1);
+
+// Whether the folder that path names its file in exists.
+bool FolderExists(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    struct stat status{};
+    return ::stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
 
 } // namespace
 
@@ -107,8 +117,14 @@ void CFile::Open(const std::string& path, UINT openFlags)
     // Non-blocking, so that a FIFO without a writer cannot hang the caller;
     // it reads as an empty file. Regular files do not notice the flag.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        CFileException::ThrowOsError(errno, path);
+    if (fd < 0) {
+        const int error = errno;
+        // ENOENT stands for a missing folder as well: only a missing file in
+        // a folder that exists is "not found".
+        if (error == ENOENT && !FolderExists(path))
+            throw CFileException(CFileException::badPath, error, path);
+        CFileException::ThrowOsError(error, path);
+    }
     const auto refuse = [&](int error) {
         ::close(fd);
         CFileException::ThrowOsError(error, path);

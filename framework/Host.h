@@ -31,6 +31,11 @@ public:
     virtual bool WriteProfileInt(const std::string& section, const std::string& entry, int value) = 0;
 
     virtual IPortBackend& Port() = 0;
+
+    // Whether the person running the program asked the operation in progress
+    // to stop. A host that offers no way to ask says no, and its operations
+    // run to their end.
+    virtual bool StopRequested() { return false; }
 };
 
 IHost& CurrentHost();

@@ -5,11 +5,20 @@
 #include <sys/prctl.h>
 
 namespace fw {
+namespace {
 
-void SleepMilliseconds(std::uint32_t ms)
+// 1 us of timer slack instead of the default 50: sleeps end on time.
+void UseFineTimerSlack()
 {
     static const bool slackSet = ::prctl(PR_SET_TIMERSLACK, 1000UL, 0, 0, 0) == 0;
     (void)slackSet;
+}
+
+} // namespace
+
+void SleepMilliseconds(std::uint32_t ms)
+{
+    UseFineTimerSlack();
     timespec deadline{};
     ::clock_gettime(CLOCK_MONOTONIC, &deadline);
     deadline.tv_sec += static_cast<time_t>(ms / 1000);
@@ -20,6 +29,15 @@ void SleepMilliseconds(std::uint32_t ms)
     }
     while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
     }
+}
+
+bool SleepUntil(std::int64_t deadline)
+{
+    UseFineTimerSlack();
+    timespec until{};
+    until.tv_sec = static_cast<time_t>(deadline / 1000000);
+    until.tv_nsec = static_cast<long>(deadline % 1000000) * 1000L;
+    return ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) != EINTR;
 }
 
 std::int64_t MonotonicMicroseconds()

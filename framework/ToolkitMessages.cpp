@@ -24,6 +24,7 @@ struct HeldMessage {
 };
 
 QtMessageHandler g_previous = nullptr;
+std::string g_prefix;  // put before each message that goes on, when set
 bool g_starting = false;
 std::vector<HeldMessage> g_held;  // what start-up said, until it is known to have worked
 
@@ -34,7 +35,9 @@ bool IsRuntimeFolderWarning(const QString& text)
 
 void PassOn(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
-    if (g_previous)
+    if (!g_prefix.empty())
+        std::fprintf(stderr, "%s%s\n", g_prefix.c_str(), qPrintable(text));
+    else if (g_previous)
         g_previous(type, context, text);
     else
         std::fprintf(stderr, "%s\n", qPrintable(text));
@@ -66,6 +69,12 @@ void FilterToolkitMessages()
 {
     if (!g_previous)
         g_previous = qInstallMessageHandler(OnToolkitMessage);
+}
+
+void PrefixToolkitMessages(const std::string& prefix)
+{
+    g_prefix = prefix;
+    FilterToolkitMessages();
 }
 
 void StartToolkit(const std::function<void()>& start)

@@ -1,9 +1,10 @@
 // The Intel HEX record parser, the record copier and the digit decoder.
+#include <algorithm>
+
 #include "app/BrovikDlg.h"
+#include "res/Texts.h"
 
 namespace {
-
-const char kNotHexFormat[] = "File not intel hex format\n";
 
 // The ":" must stand within this many characters of where the search starts.
 constexpr std::uint32_t kSearchLimit = 255;
@@ -30,6 +31,8 @@ int CBrovikDlg::ParseHexFile()
         return static_cast<std::uint8_t>(high * 16 + low);
     };
 
+    // The first record that reached beyond the flash, which refuses the file.
+    std::optional<std::uint32_t> refusedRecord;
     std::uint32_t position = 0;
     for (;;) {
         std::uint32_t passed = 0;
@@ -38,19 +41,22 @@ int CBrovikDlg::ParseHexFile()
             ++passed;
         }
         if (position == length || passed == kSearchLimit) {
-            MessageBox(kNotHexFormat);
+            m_refusedAt = position;
+            MessageBox(texts::kNotHexFormat);
             return 0;
         }
 
         const std::uint32_t start = position;
+        // From here on a fault is reported at the record's ":".
+        m_refusedAt = start;
         // A record cut off by the end of the bytes read is a format fault.
         if (length - start < kRecordFrameLength) {
-            MessageBox(kNotHexFormat);
+            MessageBox(texts::kNotHexFormat);
             return 0;
         }
         const std::uint8_t count = byteAt(start + 1);
         if (badDigit || length - start < kRecordFrameLength + 2u * count) {
-            MessageBox(kNotHexFormat);
+            MessageBox(texts::kNotHexFormat);
             return 0;
         }
         const std::uint8_t addressHigh = byteAt(start + 3);
@@ -64,7 +70,7 @@ int CBrovikDlg::ParseHexFile()
         // The next search starts on the checksum's second digit.
         position = checksumAt + 1;
         if (badDigit) {
-            MessageBox(kNotHexFormat);
+            MessageBox(texts::kNotHexFormat);
             return 0;
         }
 
@@ -72,14 +78,20 @@ int CBrovikDlg::ParseHexFile()
         for (std::uint32_t i = 0; i < count; ++i)
             sum += data[i];
         if (checksum != static_cast<std::uint8_t>(256 - sum)) {
-            MessageBox("Check sum error");
+            MessageBox(texts::kChecksumError);
             return 0;
         }
 
-        if (type == 0 && count > 0)
+        if (type == 0 && count > 0) {
+            const bool fittedBefore = m_lastAddress < kImageSize;
             StoreRecord(static_cast<std::uint32_t>(addressHigh << 8 | addressLow), data, count);
-        if (type == 1)
+            if (fittedBefore && m_lastAddress >= kImageSize)
+                refusedRecord = start;
+        }
+        if (type == 1) {
+            m_refusedAt = refusedRecord;
             return 1;
+        }
     }
 }
 
@@ -89,11 +101,12 @@ int CBrovikDlg::StoreRecord(std::uint32_t address, const std::uint8_t* data, std
         if (address + i < kImageSize)
             m_image[address + i] = data[i];
     }
-    // Once a record has reached beyond the image, later records that end lower
-    // do not bring the last address back: the file is refused rather than
-    // programmed with part of its data left out.
-    if (m_lastAddress < kImageSize)
-        m_lastAddress = address + count - 1;
+    // The highest address of any record so far, not the end of the record met
+    // last: compilers write records out of address order (sdcc puts its
+    // start-up code last, at address 0), and Program and Verify must cover
+    // every byte the file holds. A record beyond the image thus also refuses
+    // the file whatever follows it.
+    m_lastAddress = std::max(m_lastAddress, address + count - 1);
     return 1;
 }
 

@@ -5,6 +5,7 @@
 #include "app/BrovikDlg.h"
 #include "framework/File.h"
 #include "framework/FileDialog.h"
+#include "res/Texts.h"
 
 void CBrovikDlg::OnOpenHexFile()
 {
@@ -22,7 +23,7 @@ void CBrovikDlg::OnOpenHexFile()
         file.Open(dialog.GetPathName(), CFile::modeRead | CFile::shareExclusive);
         const std::uint64_t length = file.GetLength();
         if (length > kFileBufferSize) {
-            MessageBox("Error! Your hex file is more than 24576 bytes.");
+            MessageBox(texts::kHexFileTooLong);
             return;
         }
         m_pFileBuffer = m_fileBuffer;
@@ -36,9 +37,10 @@ void CBrovikDlg::OnOpenHexFile()
 
     std::memset(m_image, 0x00, sizeof m_image);
     m_lastAddress = 0;
+    m_refusedAt.reset();
     const int parsed = ParseHexFile();
     if (m_lastAddress >= kImageSize) {
-        MessageBox("Error! Your hex file is more than 8192 bytes.");
+        MessageBox(texts::kHexBeyondFlash);
         m_lastAddress = 0;
         m_progress.SetShowText(TRUE);
         return;
@@ -49,5 +51,5 @@ void CBrovikDlg::OnOpenHexFile()
         return;
     }
     m_progress.StepIt();
-    m_progress.SetWindowText("Load Hex File Ok");
+    m_progress.SetWindowText(texts::kLoadHexFileOk);
 }

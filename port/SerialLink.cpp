@@ -6,7 +6,10 @@
 #include <algorithm>
 
 #include "app/BrovikDlg.h"
+#include "device/OperationStopped.h"
 #include "framework/Host.h"
+#include "port/IspCommands.h"
+#include "res/Texts.h"
 
 namespace {
 constexpr int kSck = 0x01;
@@ -18,8 +21,6 @@ constexpr std::uint32_t kCountdown = 5500;
 // operation run for days.
 constexpr std::uint32_t kFactorCap = 1000;
 
-constexpr std::uint8_t kReadCode = 0x01;
-constexpr std::uint8_t kWriteCode = 0x02;
 constexpr std::uint8_t kTestPattern = 0xAA;
 // The filler of the presence check's first read; the chip ignores it.
 constexpr std::uint8_t kFirstReadFiller = 0x00;
@@ -91,42 +92,43 @@ void CBrovikDlg::ReleaseTarget()
 
 void CBrovikDlg::ProgrammingEnable()
 {
-    const std::uint8_t command[3] = {0xAC, 0x53, 0x00};
     std::uint8_t reply[3];
-    SendCommand(command, reply);
+    SendCommand(isp::ProgrammingEnable().data(), reply);
+}
+
+void CBrovikDlg::StopIfRequested(const char* operation, std::optional<std::uint32_t> address)
+{
+    if (fw::CurrentHost().StopRequested())
+        throw OperationStopped{operation, address};
 }
 
 int CBrovikDlg::CheckTarget()
 {
     LoadPortSelection();
     EnterProgramming();
+    // Not later: once 0xAA is written, address 0 must get its byte back.
+    StopIfRequested(texts::kPresenceCheckName);
     ProgrammingEnable();
 
-    // One buffer for all four commands: the second read carries the data byte
-    // of the write before it as its filler.
-    std::uint8_t command[3] = {kReadCode, 0x00, kFirstReadFiller};
     std::uint8_t reply[3];
-    SendCommand(command, reply);
+    SendCommand(isp::ReadCode(0, kFirstReadFiller).data(), reply);
     SleepScaled(4);
     const std::uint8_t saved = reply[2];
 
-    command[0] = kWriteCode;
-    command[2] = kTestPattern;
-    SendCommand(command, reply);
+    SendCommand(isp::WriteCode(0, kTestPattern).data(), reply);
     SleepScaled(4);
 
-    command[0] = kReadCode;
-    SendCommand(command, reply);
+    // The filler is the data byte of the write before: the check has always
+    // sent its commands from one buffer.
+    SendCommand(isp::ReadCode(0, kTestPattern).data(), reply);
     SleepScaled(4);
     const bool answered = reply[2] == kTestPattern;
 
-    command[0] = kWriteCode;
-    command[2] = saved;
-    SendCommand(command, reply);
+    SendCommand(isp::WriteCode(0, saved).data(), reply);
     SleepScaled(4);
     if (answered)
         return 1;
     ReleaseTarget();
-    MessageBox("Error! Please check your CPU, printer port and power supply.");
+    MessageBox(texts::kNoTargetBox);
     return 0;
 }

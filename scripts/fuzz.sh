@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the two fuzz targets, the HEX loader and the INI reader and writer,
-# with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer, and runs
+# with clang's libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer, in
+# build-fuzz/ (BROVIK_FUZZ_BUILD_DIR), and runs
 # each for a bounded time (BROVIK_FUZZ_SECONDS, 60 by default) on a working
 # copy of its seed corpus in the build tree; the seeds in the repository stay
 # as they are. A crash, a sanitizer finding or a failed check fails the run,
@@ -11,25 +12,17 @@ root=$(pwd)
 
 bash scripts/install-deps.sh
 
-build=${BROVIK_BUILD_DIR:-build}
+build=${BROVIK_FUZZ_BUILD_DIR:-build-fuzz}
 jobs=${BROVIK_JOBS:-$(nproc)}
 seconds=${BROVIK_FUZZ_SECONDS:-60}
 fuzz=$build/fuzz
 
-# The HEX target takes the rest of the dialog from the product archives of
-# the ordinary build; only the loader itself is compiled instrumented.
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" -j"$jobs" --target brovik_core
-
+# A clang build of its own, every library instrumented (BROVIK_FUZZ), of
+# which only the two fuzz targets are built.
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+    -DBROVIK_FUZZ=ON -DBROVIK_TESTS=OFF -DBROVIK_BENCH=OFF
+cmake --build "$build" -j"$jobs" --target hex_fuzz ini_fuzz
 mkdir -p "$fuzz"
-flags=(-std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I"$root")
-read -ra qt_cflags <<<"$(pkg-config --cflags Qt6Widgets)"
-read -ra qt_libs <<<"$(pkg-config --libs Qt6Widgets)"
-clang++ "${flags[@]}" "${qt_cflags[@]}" \
-    tests/fuzz/hex_fuzz.cpp hex/*.cpp framework/File.cpp framework/FileDialog.cpp \
-    "$build/app/libbrovik_core.a" "$build/framework/libbrovik_framework.a" "${qt_libs[@]}" \
-    -o "$fuzz/hex_fuzz"
-clang++ "${flags[@]}" tests/fuzz/ini_fuzz.cpp framework/IniFile.cpp framework/AtomicFile.cpp -o "$fuzz/ini_fuzz"
 
 export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1

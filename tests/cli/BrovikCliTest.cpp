@@ -5,7 +5,10 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <csignal>
+#include <cstdio>
 #include <sstream>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -172,7 +175,10 @@ TEST_F(BrovikCliTest, VerifyAgainstADifferentFileFails)
     image[40] ^= 0x01;
     const CliResult verified = RunSim({"verify", WriteHex("other.hex", image)});
     EXPECT_EQ(verified.exitStatus, 1);
-    EXPECT_EQ(verified.err, "Verify error !!!\n");
+    char addressLine[96];
+    std::snprintf(addressLine, sizeof addressLine, "brovik-cli: first difference at 0x0028: expected 0x%02X, read 0x%02X\n",
+                  image[40], image[40] ^ 0x01);
+    EXPECT_EQ(verified.err, std::string("Verify error !!!\n") + addressLine);
     EXPECT_EQ(Lines(verified.out).back(), "Verify error !!!");
     EXPECT_EQ(Lines(verified.out).end()[-2], "Verify Flash 40%");
 }
@@ -182,7 +188,7 @@ TEST_F(BrovikCliTest, BlankOnAProgrammedChipFails)
     ExpectSucceeded(RunSim({"program", WriteHex("image.hex", Pattern(100))}), "Program Flash Ok");
     const CliResult blank = RunSim({"blank"});
     EXPECT_EQ(blank.exitStatus, 1);
-    EXPECT_EQ(blank.err, "Not Blank.\n");
+    EXPECT_EQ(blank.err, "Not Blank.\nbrovik-cli: first difference at 0x0000: expected 0xFF, read 0x0B\n");
     EXPECT_EQ(Lines(blank.out).back(), "Not Blank.");
 }
 
@@ -246,16 +252,22 @@ TEST_F(BrovikCliTest, ARefusedHexFileLeavesTheChipFileAlone)
     struct stat beforeInfo {};
     ASSERT_EQ(::stat(chip_.c_str(), &beforeInfo), 0);
 
-    const std::pair<const char*, const char*> refusals[] = {
-        {":0300300002337A1F\n:00000001FF\n", "Check sum error\n"},
-        {"not a hex file\n", "File not intel hex format\n"},
-        {":01200000FFE0\n:00000001FF\n", "Error! Your hex file is more than 8192 bytes.\n"},
+    // The line named is where the loader stopped: the record with the fault,
+    // the end of a file without an end record, or the record that reaches
+    // beyond the flash.
+    const std::string good = ":0300300002337A1E\n";
+    const std::tuple<std::string, std::string, int> refusals[] = {
+        {good + good + ":0300300002337A1F\n:00000001FF\n", "Check sum error\n", 3},
+        {"not a hex file\n", "File not intel hex format\n", 1},
+        {good + "\n" + good + good, "File not intel hex format\n", 4},
+        {good + ":01200000FFE0\n" + good + ":00000001FF\n", "Error! Your hex file is more than 8192 bytes.\n", 2},
     };
-    for (const auto& [text, message] : refusals) {
+    const std::string bad = Path("bad.hex").string();
+    for (const auto& [text, message, line] : refusals) {
         SCOPED_TRACE(message);
         const CliResult result = RunSim({"auto", WriteText("bad.hex", text)});
         EXPECT_EQ(result.exitStatus, 1);
-        EXPECT_EQ(result.err, message);
+        EXPECT_EQ(result.err, message + "brovik-cli: " + bad + " was refused at line " + std::to_string(line) + "\n");
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(ReadBytes(chip_), before);
         struct stat afterInfo {};
@@ -319,7 +331,8 @@ TEST_F(BrovikCliTest, UsageErrorsExitWithTwoAndTouchNothing)
         const CliResult result = Run(c.arguments);
         EXPECT_EQ(result.exitStatus, 2);
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err.rfind("brovik-cli: ", 0), 0u) << result.err;
+        for (const std::string& line : Lines(result.err))
+            EXPECT_EQ(line.rfind("brovik-cli: ", 0), 0u) << line;
         EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
         EXPECT_NE(result.err.find("--help"), std::string::npos) << result.err;
         EXPECT_TRUE(fs::is_empty(dir_ / "data"));
@@ -346,8 +359,11 @@ TEST_F(BrovikCliTest, StoredSettingsAreUsedAndNeverWritten)
         {"[BROVIK]\r\nLPT PORT=2\r\nDELAY BIT=3\r\nDELAY BYTE=4\r\n",
          {"--verbose", "--bit-delay", "7", "--port", "lpt1", "verify", missing}, 1,
          "brovik-cli: port 0x378, bit delay 7, byte delay 4\n" + notFound},
-        {"[brovik]\nlpt port = 1\nDELAY BYTE=12\n", {"--verbose", "auto", missing}, 1,
-         "brovik-cli: port 0x378, bit delay 1, byte delay 1\n" + notFound},
+        // Used as the dialog uses them: above 10 as stored, 0 as 1.
+        {"[brovik]\nlpt port = 1\nDELAY BIT=0\nDELAY BYTE=12\n", {"--verbose", "auto", missing}, 1,
+         "brovik-cli: port 0x378, bit delay 1, byte delay 12\n" + notFound},
+        {"[BROVIK]\nDELAY BIT=11\n", {"--verbose", "--port", "sim", "--chip", chip_.string(), "--fast", "erase"}, 0,
+         "brovik-cli: port 0x378, bit delay 11, byte delay 1\n"},
         {"[BROVIK]\nLPT PORT=3\n", {"--verbose", "--port", "sim", "--chip", chip_.string(), "--fast", "erase"}, 0,
          "brovik-cli: port 0x378, bit delay 1, byte delay 1\n"},
     };
@@ -364,6 +380,72 @@ TEST_F(BrovikCliTest, StoredSettingsAreUsedAndNeverWritten)
             configFiles.push_back(entry.path().filename().string());
         EXPECT_EQ(configFiles, std::vector<std::string>{"brovik.INI"});
     }
+}
+
+// Without a runtime folder the toolkit warns on standard error; its lines
+// too say that they come from brovik-cli.
+TEST_F(BrovikCliTest, ToolkitWarningsAreMarkedAsBrovikCli)
+{
+    std::vector<std::string> environment = Environment();
+    std::erase_if(environment, [](const std::string& e) { return e.rfind("XDG_RUNTIME_DIR=", 0) == 0; });
+    const CliResult result = RunCli({"--port", "sim", "--chip", chip_.string(), "--fast", "erase"}, environment);
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    for (const std::string& line : Lines(result.err))
+        EXPECT_EQ(line.rfind("brovik-cli: ", 0), 0u) << line;
+}
+
+TEST_F(BrovikCliTest, AMissingFolderIsAnInvalidPath)
+{
+    const std::string inMissingFolder = Path("no-such-folder/image.hex").string();
+    const CliResult result = RunSim({"program", inMissingFolder});
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.err, inMissingFolder + " contains an invalid path.\n");
+}
+
+// A chip locked at level 2 no longer gives its code back: read must not pass
+// off what it returns as the flash.
+TEST_F(BrovikCliTest, ReadOfAChipThatFailsThePresenceCheckWritesNothing)
+{
+    ExpectSucceeded(RunSim({"program", WriteHex("image.hex", Pattern(64))}), "Program Flash Ok");
+    ExpectSucceeded(RunSim({"lock", "2"}), "Lock Bit2 Ok");
+    const fs::path out = Path("out.hex");
+
+    const CliResult read = RunSim({"read", out.string()});
+
+    EXPECT_EQ(read.exitStatus, 1);
+    EXPECT_FALSE(fs::exists(out));
+    const std::vector<std::string> err = Lines(read.err);
+    ASSERT_EQ(err.size(), 2u) << read.err;
+    EXPECT_EQ(err[0], "Error! Please check your CPU, printer port and power supply.");
+    EXPECT_EQ(err[1].rfind("brovik-cli: the chip did not answer", 0), 0u) << err[1];
+    EXPECT_NE(err[1].find("lock bits are set fails this check until it is erased"), std::string::npos) << err[1];
+    EXPECT_EQ(Lines(read.out).back(), "Error! Please check your CPU, power supply and printer port.");
+    for (const std::string& line : Lines(read.out))
+        EXPECT_EQ(line.find("Read Flash"), std::string::npos) << "read went on after the presence check: " << line;
+}
+
+// With real timing: the stop comes while Program writes, and the run ends at
+// the end of the command in progress, with the bytes before it on the chip.
+TEST_F(BrovikCliTest, SigintStopsProgramAtAnAddressAndKeepsWhatWasWritten)
+{
+    const std::vector<std::uint8_t> image = Pattern(1000);
+    const CliResult result = RunCli({"--port", "sim", "--chip", chip_.string(), "program", WriteHex("image.hex", image)},
+                                    Environment(), StandardOutput::Pipe, std::nullopt,
+                                    test::SignalWhen{"Program Flash 5%", SIGINT});
+
+    EXPECT_EQ(result.exitStatus, 130) << result.err;
+    ASSERT_TRUE(result.signalToExit);
+    EXPECT_LT(*result.signalToExit, 500'000) << "microseconds from SIGINT to the exit";
+    const std::vector<std::string> err = Lines(result.err);
+    ASSERT_EQ(err.size(), 1u) << result.err;
+    const std::string prefix = "brovik-cli: program stopped at address 0x";
+    ASSERT_EQ(err[0].rfind(prefix, 0), 0u) << err[0];
+    EXPECT_EQ(err[0].substr(prefix.size() + 4), " (SIGINT)");
+    const std::size_t stoppedAt = std::stoul(err[0].substr(prefix.size(), 4), nullptr, 16);
+    EXPECT_GE(stoppedAt, 50u);
+    EXPECT_LT(stoppedAt, image.size());
+    EXPECT_EQ(Chip().flash, FlashWith(std::vector<std::uint8_t>(image.begin(), image.begin() + static_cast<long>(stoppedAt))));
+    EXPECT_NE(Lines(result.out).back(), "Program Flash Ok");
 }
 
 TEST_F(BrovikCliTest, OnAPipeEachTextIsOneLineAndRepeatsAreDropped)
@@ -494,7 +576,8 @@ TEST_F(BrovikCliTest, HelpNamesTheCommandsOptionsExitStatusAndFiles)
     EXPECT_EQ(result.err, "");
     for (const char* word : {"erase", "blank", "program FILE", "verify FILE", "auto FILE", "lock 1|2|3", "read FILE",
                              "--port lpt1|lpt2|lpt3|sim", "--chip FILE", "--fast", "--bit-delay N", "--byte-delay N",
-                             "--verbose", "Exit status", "simulated chip only"})
+                             "--verbose", "Exit status", "simulated chip only", "erase and program read nothing back",
+                             "auto and verify prove the result", "SIGINT", "130"})
         EXPECT_NE(result.out.find(word), std::string::npos) << word;
     EXPECT_NE(result.out.find((dir_ / "config/brovik.INI").string()), std::string::npos);
     EXPECT_NE(result.out.find((dir_ / "data/brovik/simulated-chip.bin").string()), std::string::npos);

@@ -7,14 +7,25 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <sstream>
 
 namespace test {
 namespace {
 
+std::int64_t NowMicroseconds()
+{
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
 // Reads both streams as they come, so that a child filling one of them never
 // blocks; a terminal's read side reports EIO once the child has closed it.
-void Drain(int outFd, int errFd, std::string& out, std::string& err)
+// When signalWhen is given, it is sent to child once out holds its text, and
+// signalledAt is set.
+void Drain(int outFd, int errFd, std::string& out, std::string& err, pid_t child,
+           const std::optional<SignalWhen>& signalWhen, std::optional<std::int64_t>& signalledAt)
 {
     pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
     std::string* sinks[2] = {&out, &err};
@@ -32,6 +43,10 @@ void Drain(int outFd, int errFd, std::string& out, std::string& err)
             const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
             if (n > 0) {
                 sinks[i]->append(buffer, static_cast<std::size_t>(n));
+                if (signalWhen && !signalledAt && out.find(signalWhen->text) != std::string::npos) {
+                    signalledAt = NowMicroseconds();
+                    ::kill(child, signalWhen->signal);
+                }
             } else if (n == 0 || errno != EINTR) {
                 fds[i].fd = -1;
                 --open;
@@ -43,7 +58,8 @@ void Drain(int outFd, int errFd, std::string& out, std::string& err)
 } // namespace
 
 CliResult RunCli(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-                 StandardOutput output, const std::optional<std::string>& standardInput)
+                 StandardOutput output, const std::optional<std::string>& standardInput,
+                 const std::optional<SignalWhen>& signalWhen)
 {
     CliResult result;
     int outRead = -1, outWrite = -1, errPipe[2];
@@ -98,13 +114,16 @@ CliResult RunCli(const std::vector<std::string>& arguments, const std::vector<st
     ::close(errPipe[1]);
     if (inputRead >= 0)
         ::close(inputRead);
+    std::optional<std::int64_t> signalledAt;
     if (child > 0)
-        Drain(outRead, errPipe[0], result.out, result.err);
+        Drain(outRead, errPipe[0], result.out, result.err, child, signalWhen, signalledAt);
     ::close(outRead);
     ::close(errPipe[0]);
     int status = 0;
     if (child > 0 && ::waitpid(child, &status, 0) == child)
         result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    if (signalledAt)
+        result.signalToExit = NowMicroseconds() - *signalledAt;
     return result;
 }
 

@@ -46,12 +46,13 @@ TEST_F(RunSettingsTest, OptionsWinThenStoredValuesThenDefaults)
         {"[BROVIK]\nLPT PORT=2\nDELAY BIT=3\nDELAY BYTE=4\n", {}, {}, {}, PortChoice::Lpt2, 2, 3, 4},
         {"[BROVIK]\nLPT PORT=2\nDELAY BIT=3\nDELAY BYTE=4\n", PortChoice::Lpt3, 8, {}, PortChoice::Lpt3, 3, 8, 4},
         // The simulated adapter sits at LPT1, whatever was stored.
-        {"[BROVIK]\nLPT PORT=3\n", PortChoice::Simulated, {}, {}, PortChoice::Simulated, 1, 1, 1},
-        {"", PortChoice::Simulated, {}, 10, PortChoice::Simulated, 1, 1, 10},
-        {"[BROVIK]\nLPT PORT=1\n", {}, {}, {}, PortChoice::Lpt1, 1, 1, 1},
-        // Stored delays outside 1 to 10 are not used.
-        {"[BROVIK]\nLPT PORT=1\nDELAY BIT=0\nDELAY BYTE=11\n", {}, {}, {}, PortChoice::Lpt1, 1, 1, 1},
-        {"[BROVIK]\nLPT PORT=1\nDELAY BIT=-3\nDELAY BYTE=10\n", {}, {}, {}, PortChoice::Lpt1, 1, 1, 10},
+        // Stored delays reach the dialog as stored, which takes them as in its
+        // own program: none or 0 becomes 1 there, and 11 is used as 11.
+        {"[BROVIK]\nLPT PORT=3\n", PortChoice::Simulated, {}, {}, PortChoice::Simulated, 1, 0, 0},
+        {"", PortChoice::Simulated, {}, 10, PortChoice::Simulated, 1, 0, 10},
+        {"[BROVIK]\nLPT PORT=1\nDELAY BIT=0\nDELAY BYTE=11\n", {}, {}, {}, PortChoice::Lpt1, 1, 0, 11},
+        {"[BROVIK]\nLPT PORT=1\nDELAY BIT=11\nDELAY BYTE=200\n", {}, 10, {}, PortChoice::Lpt1, 1, 10, 200},
+        {"[BROVIK]\nLPT PORT=1\nDELAY BIT=-3\nDELAY BYTE=10\n", {}, {}, {}, PortChoice::Lpt1, 1, -3, 10},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stored);

@@ -140,6 +140,8 @@ struct NoTargetCase {
     std::optional<std::string> statusAtBox;
 };
 
+void PrintTo(const NoTargetCase& c, std::ostream* os) { *os << c.name; }
+
 class NoTarget : public FlashOperationsTest, public ::testing::WithParamInterface<NoTargetCase> {};
 
 TEST_P(NoTarget, ShowsTheCheckBoxThenTheStatusAndSendsNothingBeyondTheCheck)
@@ -184,6 +186,8 @@ struct NotBlankCase {
     bool stuckCell;  // else the chip holds 0x7F at address 100
     std::size_t commandsBeforeBlank;
 };
+
+void PrintTo(const NotBlankCase& c, std::ostream* os) { *os << c.name; }
 
 class NotBlank : public FlashOperationsTest, public ::testing::WithParamInterface<NotBlankCase> {};
 
@@ -237,6 +241,8 @@ struct VerifyMismatchCase {
     std::uint32_t mismatchAt;
     const char* statusAtBox;
 };
+
+void PrintTo(const VerifyMismatchCase& c, std::ostream* os) { *os << c.name; }
 
 class VerifyMismatch : public FlashOperationsTest, public ::testing::WithParamInterface<VerifyMismatchCase> {};
 
@@ -347,7 +353,8 @@ TEST_P(EraseOfALockedChip, ClearsFlashAndLockBitsWithoutAPresenceCheck)
 }
 
 INSTANTIATE_TEST_SUITE_P(LockLevels, EraseOfALockedChip,
-                         ::testing::Values(sim::kLockBit1, sim::kLockBit1 | sim::kLockBit2, sim::kLockBitsMask));
+                         ::testing::Values(sim::kLockBit1, sim::kLockBit1 | sim::kLockBit2, sim::kLockBitsMask),
+                         [](const auto& info) { return "LockBits" + std::to_string(int(info.param)); });
 
 TEST_F(FlashOperationsTest, AutoOnALockedChipErasesItFirstAndSucceeds)
 {
@@ -376,6 +383,8 @@ struct PercentCase {
     std::vector<int> sequence;                        // every percentage, where given
     std::vector<std::pair<std::uint32_t, int>> probes;  // address, percentage
 };
+
+void PrintTo(const PercentCase& c, std::ostream* os) { *os << c.name; }
 
 std::vector<int> Multiples(int count, int factor)
 {
@@ -463,6 +472,8 @@ struct BarCase {
     test::BarState atRelease;
     test::BarState final;
 };
+
+void PrintTo(const BarCase& c, std::ostream* os) { *os << c.name; }
 
 class BarUse : public FlashOperationsTest, public ::testing::WithParamInterface<BarCase> {};
 
@@ -560,6 +571,7 @@ TEST_P(ByteDelaySleeps, ScaleWithTheByteDelayAndComeWhereTheyBelong)
     EXPECT_EQ(atSleep.front().status, "Verfy Flash");
 }
 
-INSTANTIATE_TEST_SUITE_P(ByteDelay, ByteDelaySleeps, ::testing::Values(1u, 3u));
+INSTANTIATE_TEST_SUITE_P(ByteDelay, ByteDelaySleeps, ::testing::Values(1u, 3u),
+                         [](const auto& info) { return "ByteDelay" + std::to_string(info.param); });
 
 } // namespace

@@ -29,6 +29,8 @@ struct Level {
     bool codeStaysReadable;
 };
 
+void PrintTo(const Level& c, std::ostream* os) { *os << c.name; }
+
 const Level kLevels[] = {
     {"Level1", IDC_LOCK1, 0x67, "Lock Bit1", "Lock Bit1 Ok", sim::kLockBit1, true},
     {"Level2", IDC_LOCK2, 0x27, "Lock Bit2", "Lock Bit2 Ok", sim::kLockBit2, false},
@@ -92,7 +94,12 @@ TEST_P(LockWithoutTarget, ShowsTheCheckBoxThenTheStatusAndLooksAtNoLevel)
 INSTANTIATE_TEST_SUITE_P(Cases, LockWithoutTarget,
                          ::testing::Combine(::testing::Values(sim::ChipFaults::Presence::AbsentMisoHigh,
                                                               sim::ChipFaults::Presence::AbsentMisoLow),
-                                            ::testing::Values(0, IDC_LOCK2)));
+                                            ::testing::Values(0, IDC_LOCK2)),
+                         [](const auto& info) {
+                             const bool misoHigh = std::get<0>(info.param) == sim::ChipFaults::Presence::AbsentMisoHigh;
+                             return std::string(misoHigh ? "MisoHigh" : "MisoLow") +
+                                    (std::get<1>(info.param) == 0 ? "NoLevelTicked" : "Lock2Ticked");
+                         });
 
 class LockLevel : public LockBitsTest, public ::testing::WithParamInterface<std::tuple<Level, std::uint32_t>> {};
 

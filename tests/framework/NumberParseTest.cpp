@@ -4,6 +4,7 @@
 #include <string>
 
 #include "framework/DataExchange.h"
+#include "tests/support/ParamNames.h"
 
 namespace {
 
@@ -12,6 +13,8 @@ struct ParseCase {
     bool parses;
     std::uint32_t value;
 };
+
+void PrintTo(const ParseCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 
 class NumberParse : public ::testing::TestWithParam<ParseCase> {};
 
@@ -35,6 +38,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ParseCase{"99999999999999999999", true, 4294967295u},
                       // Only the first 31 characters count: the x is never seen.
                       ParseCase{"7" + std::string(30, ' ') + "x", true, 7},
-                      ParseCase{std::string(31, ' ') + "7", false, 0}));
+                      ParseCase{std::string(31, ' ') + "7", false, 0}),
+    [](const auto& info) { return test::TextCaseName(info.param.text); });
 
 } // namespace

@@ -9,17 +9,7 @@
 // the members behind m_image intact. Writes past m_image are caught by the
 // bounds check of UndefinedBehaviorSanitizer on its index.
 //
-// Build, with SRC the source tree and BUILD a CMake build tree of it in which
-// `cmake --build $BUILD -j2 --target brovik_core` has run, and run a minute:
-//   clang++ -std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined \
-//     -fno-sanitize-recover=undefined -I$SRC $(pkg-config --cflags Qt6Widgets) \
-//     $SRC/tests/fuzz/hex_fuzz.cpp $SRC/hex/*.cpp $SRC/framework/File.cpp $SRC/framework/FileDialog.cpp \
-//     $BUILD/app/libbrovik_core.a $BUILD/framework/libbrovik_framework.a \
-//     $(pkg-config --libs Qt6Widgets) -o $BUILD/hex_fuzz
-//   mkdir -p $BUILD/hex_fuzz_corpus
-//   $BUILD/hex_fuzz -max_total_time=60 -max_len=24600 $BUILD/hex_fuzz_corpus $SRC/tests/fuzz/corpus_hex
-// The loader's sources are compiled here, instrumented; the archives provide
-// the rest of the dialog, which the linker then takes without them.
+// Built by the BROVIK_FUZZ configuration and run by scripts/fuzz.sh.
 #include <QApplication>
 
 #include <sys/mman.h>

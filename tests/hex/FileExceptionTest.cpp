@@ -1,6 +1,7 @@
 // The file exception: which errno gives which cause, the cause texts with the
 // file name put in, and the stop-icon box that reports it.
 #include <cerrno>
+#include <cstring>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -17,6 +18,8 @@ struct ErrnoCase {
     int error;
     std::string text;
 };
+
+void PrintTo(const ErrnoCase& c, std::ostream* os) { *os << ::strerrorname_np(c.error); }
 
 class FileExceptionErrnoTest : public ::testing::TestWithParam<ErrnoCase> {};
 
@@ -52,7 +55,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrnoCase{ENOLCK, "A locking violation occurred while accessing " + kName + "."},
                       ErrnoCase{ENOSPC, "Disk full while accessing " + kName + "."},
                       ErrnoCase{EINVAL, "An unknown error occurred while accessing " + kName + "."},
-                      ErrnoCase{EOVERFLOW, "An unknown error occurred while accessing " + kName + "."}));
+                      ErrnoCase{EOVERFLOW, "An unknown error occurred while accessing " + kName + "."}),
+    [](const auto& info) { return std::string(::strerrorname_np(info.param.error)); });
 
 // The causes that no errno leads to still have their texts.
 TEST(FileExceptionTest, CausesWithoutAnErrno)

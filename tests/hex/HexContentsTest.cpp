@@ -50,9 +50,17 @@ const ContentsCase kCases[] = {
      {{0x1FF8, Bytes(8, 0x5A)}, {0x0000, {0x11}}}},
     {"ParserMessageComesBeforeTheSizeMessage", Record(0, 0x1FF8, Bytes(16, 0x5A)) + "\n:00000001FE\n",
      {kChecksumError, kOver8192}, 0, {{0x1FF8, Bytes(8, 0x5A)}}},
-    {"DescendingRecordsLastAddressFromTheLastOne",
+    {"DescendingRecordsLastAddressIsTheHighestStored",
      Record(0, 0x0200, {1, 2, 3}) + "\n" + Record(0, 0x0100, {4, 5}) + "\n" + Record(0, 0x0010, {6}) + "\n" + kEndRecord,
-     {}, 0x10, {{0x0200, {1, 2, 3}}, {0x0100, {4, 5}}, {0x0010, {6}}}},
+     {}, 0x202, {{0x0200, {1, 2, 3}}, {0x0100, {4, 5}}, {0x0010, {6}}}},
+    {"StartUpRecordLastAtZeroKeepsTheHighestAddress",
+     Record(0, 0x0100, {7, 8, 9, 10}) + "\n" + Record(0, 0x1F00, {0xC0}) + "\n" + Record(0, 0x0000, {0x02, 0x01, 0x00}) +
+         "\n" + kEndRecord,
+     {}, 0x1F00, {{0x0100, {7, 8, 9, 10}}, {0x1F00, {0xC0}}, {0x0000, {0x02, 0x01, 0x00}}}},
+    {"RecordBeyondTheImageAfterAHigherOneStillRefuses",
+     Record(0, 0x1000, {1}) + "\n" + Record(0, 0x1FFC, Bytes(8, 0x5A)) + "\n" + Record(0, 0x0000, {0x11}) + "\n" +
+         kEndRecord,
+     {kOver8192}, 0, {{0x1000, {1}}, {0x1FFC, Bytes(4, 0x5A)}, {0x0000, {0x11}}}},
     {"ExtendedAddressRecordsDoNotMoveData",
      Record(4, 0x0000, {0x00, 0x01}) + "\n" + Record(2, 0x0000, {0x10, 0x00}) + "\n" + Record(0, 0x0040, {0xC3, 0x3C}) +
          "\n" + kEndRecord,
@@ -174,6 +182,40 @@ TEST_P(HexLeftoverTest, LaterShorterFileIsRefused)
 
 INSTANTIATE_TEST_SUITE_P(Files, HexLeftoverTest, ::testing::ValuesIn(kLeftoverCases),
                          [](const ::testing::TestParamInfo<LeftoverCase>& info) { return std::string(info.param.name); });
+
+// What the loader covers is what Program writes and Verify reads: a file
+// whose records come high first and low last is programmed up to its highest
+// record, and a chip that lacks any of it fails Verify.
+TEST_F(HexLoadTest, DescendingRecordsAreProgrammedAndVerifiedUpToTheHighestRecord)
+{
+    OpenHex(WriteFile("descending.hex", Record(0, 0x0300, {0xA1, 0xA2}) + "\n" + Record(0, 0x0100, {0xB1}) + "\n" +
+                                            Record(0, 0x0000, {0x02, 0x01, 0x00}) + "\n" + kEndRecord));
+    ASSERT_EQ(dlg->m_lastAddress, 0x301u);
+    // No bit clock: the busy-wait adds nothing to what this test shows.
+    dlg->m_delayBit = 0;
+
+    Click(IDC_AUTO);
+
+    EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{});
+    EXPECT_EQ(Status(), "Verfify Ok");
+    const sim::FlashImage& flash = chip->Flash();
+    EXPECT_EQ(flash[0x0000], 0x02);
+    EXPECT_EQ(flash[0x0100], 0xB1);
+    EXPECT_EQ(flash[0x0300], 0xA1);
+    EXPECT_EQ(flash[0x0301], 0xA2);
+    EXPECT_EQ(flash[0x0302], 0xFF) << "nothing is written above the highest record";
+
+    // The same chip with its highest byte lost: Verify reaches it and fails there.
+    sim::ChipContents lacking = chip->Contents();
+    lacking.flash[0x0301] = 0xFF;
+    UseChip(lacking);
+    Click(IDC_VERIFY);
+    EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{"Verify error !!!"});
+    ASSERT_TRUE(dlg->m_mismatch.has_value());
+    EXPECT_EQ(dlg->m_mismatch->address, 0x301u);
+    EXPECT_EQ(dlg->m_mismatch->expected, 0xA2);
+    EXPECT_EQ(dlg->m_mismatch->read, 0xFF);
+}
 
 } // namespace
 } // namespace test

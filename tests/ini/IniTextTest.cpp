@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/IniFile.h"
+#include "tests/support/ParamNames.h"
 
 namespace {
 
@@ -34,7 +35,8 @@ INSTANTIATE_TEST_SUITE_P(Values, IniValueTest,
                                            ValueCase{"2147483647", INT_MAX}, ValueCase{"2147483648", INT_MAX},
                                            ValueCase{"99999999999999999999", INT_MAX},
                                            ValueCase{"-2147483648", INT_MIN}, ValueCase{"-2147483649", INT_MIN},
-                                           ValueCase{"-99999999999999999999", INT_MIN}));
+                                           ValueCase{"-99999999999999999999", INT_MIN}),
+                         [](const auto& info) { return test::TextCaseName(info.param.value); });
 
 struct LookupCase {
     const char* section;
@@ -77,7 +79,10 @@ INSTANTIATE_TEST_SUITE_P(
                       LookupCase{"Nowhere", "Lpt Port", -1}, LookupCase{"", "LOOSE", -1},
                       LookupCase{"Port", "; K", -1}, LookupCase{"Port", "# Other", -1},
                       // A header without "]" is not one, so its lines stay in [port].
-                      LookupCase{"Port", "Tail", 9}, LookupCase{"Broken", "Tail", -1}));
+                      LookupCase{"Port", "Tail", 9}, LookupCase{"Broken", "Tail", -1}),
+    [](const auto& info) {
+        return test::TextCaseName(info.param.section) + "_In_" + test::TextCaseName(info.param.entry);
+    });
 
 struct WriteCase {
     const char* name;

@@ -145,7 +145,10 @@ TEST_P(PresenceCheckWithoutChip, WritesTheSavedByteBackReleasesThenShowsTheBox)
 
 INSTANTIATE_TEST_SUITE_P(Miso, PresenceCheckWithoutChip,
                          ::testing::Values(sim::ChipFaults::Presence::AbsentMisoHigh,
-                                           sim::ChipFaults::Presence::AbsentMisoLow));
+                                           sim::ChipFaults::Presence::AbsentMisoLow),
+                         [](const auto& info) {
+                             return std::string(info.param == sim::ChipFaults::Presence::AbsentMisoHigh ? "High" : "Low");
+                         });
 
 TEST_F(SerialLinkTest, PresenceCheckSleepsScaleWithTheByteDelay)
 {

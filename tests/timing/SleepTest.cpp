@@ -53,7 +53,8 @@ TEST_P(RealSleep, NeverEndsEarlyNorVeryLate)
         ExpectSleepsKeepToTheirLength(sleeper, ms);
 }
 
-INSTANTIATE_TEST_SUITE_P(TwoAndThreeMilliseconds, RealSleep, ::testing::Values(2u, 3u));
+INSTANTIATE_TEST_SUITE_P(TwoAndThreeMilliseconds, RealSleep, ::testing::Values(2u, 3u),
+                         [](const auto& info) { return "Ms" + std::to_string(info.param); });
 
 TEST(MonotonicMicroseconds, AdvancesWithASleep)
 {

@@ -52,6 +52,8 @@ struct RepaintCase {
     CPoint origin;     // the target's window origin
 };
 
+void PrintTo(const RepaintCase& c, std::ostream* os) { *os << c.name; }
+
 class OffscreenRepaint : public ::testing::TestWithParam<RepaintCase> {};
 
 TEST_P(OffscreenRepaint, ThePictureLandsWhereItWasDrawnAndOnlyInsideTheClipBox)

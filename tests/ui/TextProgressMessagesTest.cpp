@@ -140,6 +140,8 @@ struct RequestCase {
     bool requestsRepaint;
 };
 
+void PrintTo(const RequestCase& c, std::ostream* os) { *os << c.name; }
+
 class RepaintRequests : public TextProgressMessages, public ::testing::WithParamInterface<RequestCase> {};
 
 TEST_P(RepaintRequests, TextsColoursAndFlagsOnlyEverRequestARepaint)

@@ -72,6 +72,8 @@ struct FillCase {
     const char* shownText;
 };
 
+void PrintTo(const FillCase& c, std::ostream* os) { *os << c.name; }
+
 class FillAndPercentage : public TextProgressPaint, public ::testing::WithParamInterface<FillCase> {};
 
 TEST_P(FillAndPercentage, FillWidthAndPercentageFollowTheFillFraction)
