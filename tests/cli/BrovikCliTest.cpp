@@ -514,7 +514,7 @@ TEST_F(BrovikCliTest, ADashReadsTheHexFileFromStandardInput)
     const CliResult differs = Run({"--port", "sim", "--chip", chip_.string(), "--fast", "verify", "-"}, StandardOutput::Pipe,
                                   cli::IntelHexText(std::vector<std::uint8_t>(20, 0x5A)));
     EXPECT_EQ(differs.exitStatus, 1);
-    EXPECT_EQ(differs.err, "Verify error !!!\n");
+    EXPECT_EQ(differs.err, "Verify error !!!\nbrovik-cli: first difference at 0x0000: expected 0x5A, read 0x0B\n");
 
     // One byte past the limit, and far past it, is refused before the chip is touched.
     for (const std::size_t size : {std::size_t{24577}, std::size_t{60000}}) {
@@ -545,7 +545,7 @@ TEST_F(BrovikCliTest, QuietPrintsFaultMessagesOnly)
         const CliResult failed = Run({"--port", "sim", "--chip", chip_.string(), "--fast", "--quiet", "blank"}, output);
         EXPECT_EQ(failed.exitStatus, 1);
         EXPECT_EQ(failed.out, "");
-        EXPECT_EQ(failed.err, "Not Blank.\n");
+        EXPECT_EQ(failed.err, "Not Blank.\nbrovik-cli: first difference at 0x0000: expected 0xFF, read 0x0B\n");
     }
 }
 
