@@ -14,6 +14,10 @@ struct LinkCosts {
 LinkCosts MeasureIspCommand(Report& report);
 void MeasureFlashOperations(Report& report, const LinkCosts& link);
 void MeasureProgramTiming(Report& report, const LinkCosts& link);
+// The same Program as a user meets it on a real display: Enter on the
+// "Program" button of the shown dialog to the end of the command, runs times,
+// against the sleeps, the bit clock and the machine's wake-up lateness.
+void MeasureProgramOnScreen(Report& report, const LinkCosts& link, int runs);
 void MeasureRedraws(Report& report);
 void MeasureHexLoad(Report& report);
 

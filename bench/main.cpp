@@ -4,20 +4,31 @@
 // operation did not do its work.
 #include <QApplication>
 
+#include <algorithm>
 #include <cstdlib>
 #include <exception>
 #include <iostream>
+#include <string>
 
 #include "bench/Benchmarks.h"
 #include "framework/ToolkitMessages.h"
 
+// With --screen N: only the Program from the keyboard, N times, on the
+// display at hand (scripts/screen-bench.sh runs it under Xvfb).
 int main(int argc, char** argv)
 {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const bool onScreen = argc == 3 && std::string(argv[1]) == "--screen";
+    if (!onScreen)
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     fw::FilterToolkitMessages();
     QApplication application(argc, argv);
     bench::Report report;
     try {
+        if (onScreen) {
+            bench::Report linkOnly;
+            bench::MeasureProgramOnScreen(report, bench::MeasureIspCommand(linkOnly), std::max(1, std::atoi(argv[2])));
+            return report.Print() ? 0 : 1;
+        }
         const bench::LinkCosts link = bench::MeasureIspCommand(report);
         bench::MeasureFlashOperations(report, link);
         bench::MeasureRedraws(report);

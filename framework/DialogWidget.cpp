@@ -1,16 +1,19 @@
 // The dialog's own widget: the dialog keyboard rules (Enter, Escape, F1,
 // Alt+Space, the arrows in radio groups) for itself and its controls, the
-// close box, the right-click system menu and the dialog's WM_PAINT.
+// close box, the right-click system menu, minimising only with a minimise
+// box, and the dialog's WM_PAINT.
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QMetaObject>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QPushButton>
 #include <QWidget>
 
 #include "framework/QtBridge.h"
+#include "framework/Styles.h"
 #include "framework/WindowImpl.h"
 
 namespace fw {
@@ -77,6 +80,15 @@ protected:
         }
         event->ignore();
         SendMessageTo(m_h, WM_SYSCOMMAND, SC_CLOSE);
+    }
+    void changeEvent(QEvent* event) override
+    {
+        // A dialog without a minimise box is never left minimised (some
+        // window managers offer it anyway): with no task bar entry it would
+        // be lost from the screen while the program runs on.
+        if (event->type() == QEvent::WindowStateChange && isMinimized() && !(m_h->style & WS_MINIMIZEBOX))
+            QMetaObject::invokeMethod(this, [this] { showNormal(); }, Qt::QueuedConnection);
+        QWidget::changeEvent(event);
     }
     void contextMenuEvent(QContextMenuEvent* event) override
     {

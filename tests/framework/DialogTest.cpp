@@ -279,6 +279,21 @@ TEST_F(DialogTest, SystemMenuFollowsTheMinimiseBoxAndTheWindowState)
     EXPECT_FALSE(minimisable.IsIconic());
 }
 
+TEST_F(DialogTest, OnlyADialogWithAMinimiseBoxStaysMinimised)
+{
+    QWidget* plain = Widget(kFirst)->window();
+    plain->showMinimized();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(dialog.IsIconic()) << "a window manager's minimise is undone without a minimise box";
+    EXPECT_TRUE(dialog.IsWindowVisible());
+
+    CDialog minimisable(kMinimisableTemplate);
+    ASSERT_TRUE(minimisable.Create());
+    fw::WidgetOf(minimisable.m_hWnd)->showMinimized();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(minimisable.IsIconic());
+}
+
 TEST_F(DialogTest, MoveFollowsTheArrowKeysUntilEnterAndEscapePutsTheWindowBack)
 {
     QWidget* window = Widget(kFirst)->window();
