@@ -1,13 +1,14 @@
 #include "cli/CliRun.h"
 
 #include <cstdio>
+#include <unistd.h>
 #include <vector>
 
 #include "app/Brovik.h"
 #include "cli/ConsoleHost.h"
 #include "cli/HexWriter.h"
 #include "cli/StatusPrinter.h"
-#include "framework/AtomicFile.h"
+#include "framework/SafeFile.h"
 #include "framework/Window.h"
 
 namespace cli {
@@ -119,10 +120,15 @@ bool CliRun::ReadFlash(const std::string& path)
     }
     dialog_.ReleaseTarget();
 
+    // "-" and what is not a regular file (/dev/stdout, a FIFO) take the text
+    // as a stream; a file is replaced safely.
+    const std::string text = IntelHexText(flash);
     std::string error;
-    if (!fw::WriteFileAtomically(path, IntelHexText(flash), &error)) {
+    const bool written = path == "-" ? fw::WriteToStream(STDOUT_FILENO, text, "standard output", &error)
+                                     : fw::ReplaceFile(path, text, fw::NonRegularFile::WriteAsStream, &error);
+    if (!written) {
         status_.EndLine();
-        errors_ << "brovik-cli: " << path << " could not be written: " << error << '\n';
+        errors_ << "brovik-cli: the flash could not be written out: " << error << '\n';
         return false;
     }
     progress.SetWindowText("Read Flash Ok");

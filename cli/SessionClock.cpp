@@ -7,14 +7,14 @@ namespace cli {
 void SessionClock::Sleep(std::uint32_t ms)
 {
     if (mode_ == Mode::Virtual)
-        virtualNow_ += static_cast<std::int64_t>(ms) * 1000;
+        virtual_.Advance(ms);
     else
         fw::SleepMilliseconds(ms);
 }
 
 std::int64_t SessionClock::NowMicroseconds()
 {
-    return mode_ == Mode::Virtual ? virtualNow_ : fw::MonotonicMicroseconds();
+    return mode_ == Mode::Virtual ? virtual_.NowMicroseconds() : fw::MonotonicMicroseconds();
 }
 
 } // namespace cli

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "framework/Clock.h"
+#include "framework/VirtualClock.h"
 
 namespace cli {
 
@@ -20,7 +21,7 @@ public:
 
 private:
     Mode mode_;
-    std::int64_t virtualNow_ = 0;
+    fw::VirtualClock virtual_;
 };
 
 } // namespace cli

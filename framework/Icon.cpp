@@ -25,6 +25,8 @@ std::map<int, std::unique_ptr<FwIcon>>& Loaded()
 
 } // namespace
 
+void ForgetLoadedIcons() { Loaded().clear(); }
+
 const QPixmap* PixmapOfResource(int id)
 {
     auto& loaded = Loaded();

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QStyleFactory>
 
+#include <utility>
+
 #include "framework/AppName.h"
 #include "framework/Host.h"
 #include "framework/Wnd.h"
@@ -65,7 +67,7 @@ CWinApp* AfxGetApp() { return g_app; }
 
 namespace fw {
 
-void SetHelpText(const std::string& text) { HelpText() = text; }
+std::string SetHelpText(std::string text) { return std::exchange(HelpText(), std::move(text)); }
 
 int RunApplication(int argc, char** argv, CWinApp& app, const std::function<bool()>& startup)
 {

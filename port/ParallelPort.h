@@ -10,6 +10,9 @@
 
 class CParallelPort : public CObject {
 public:
+    static constexpr std::uint16_t kLpt1Address = 0x378;
+    static constexpr std::uint16_t kLpt2Address = 0x278;
+
     CParallelPort();
     ~CParallelPort() override;
 
@@ -35,6 +38,8 @@ public:
     // LPT3: the first port the kernel lists whose base is neither LPT1's nor
     // LPT2's, else the classic 0x3BC.
     static std::uint16_t Lpt3Address(const std::vector<fw::ParportInfo>& kernelPorts);
+    // The base addresses of LPT1, LPT2 and LPT3, in that order.
+    static std::vector<std::uint16_t> LptAddresses(const std::vector<fw::ParportInfo>& kernelPorts);
 
 private:
     std::uint16_t m_baseAddress;

@@ -29,7 +29,7 @@ clang++ "${flags[@]}" "${qt_cflags[@]}" \
     tests/fuzz/hex_fuzz.cpp hex/*.cpp framework/File.cpp framework/FileDialog.cpp \
     "$build/app/libbrovik_core.a" "$build/framework/libbrovik_framework.a" "${qt_libs[@]}" \
     -o "$fuzz/hex_fuzz"
-clang++ "${flags[@]}" tests/fuzz/ini_fuzz.cpp framework/IniFile.cpp framework/AtomicFile.cpp -o "$fuzz/ini_fuzz"
+clang++ "${flags[@]}" tests/fuzz/ini_fuzz.cpp framework/IniFile.cpp framework/SafeFile.cpp framework/FileLock.cpp -o "$fuzz/ini_fuzz"
 
 export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1

@@ -1,6 +1,7 @@
 #include "tests/cli/CliProcess.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -42,26 +43,27 @@ void Drain(int outFd, int errFd, std::string& out, std::string& err)
 
 } // namespace
 
-CliResult RunCli(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-                 StandardOutput output)
+std::unique_ptr<CliChild> StartCli(const std::vector<std::string>& arguments,
+                                   const std::vector<std::string>& environment, StandardOutput output,
+                                   const std::vector<std::string>& launcher)
 {
-    CliResult result;
     int outRead = -1, outWrite = -1, errPipe[2];
     if (output == StandardOutput::Terminal) {
         if (::openpty(&outRead, &outWrite, nullptr, nullptr, nullptr) != 0)
-            return result;
+            return std::make_unique<CliChild>(-1, -1, -1);
         ::fcntl(outRead, F_SETFD, FD_CLOEXEC);
     } else {
         int outPipe[2];
         if (::pipe2(outPipe, O_CLOEXEC) != 0)
-            return result;
+            return std::make_unique<CliChild>(-1, -1, -1);
         outRead = outPipe[0];
         outWrite = outPipe[1];
     }
     if (::pipe2(errPipe, O_CLOEXEC) != 0)
-        return result;
+        return std::make_unique<CliChild>(-1, -1, -1);
 
-    std::vector<std::string> argv{BROVIK_CLI_PATH};
+    std::vector<std::string> argv = launcher;
+    argv.push_back(BROVIK_CLI_PATH);
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     std::vector<char*> argPointers;
     for (std::string& a : argv)
@@ -84,14 +86,35 @@ CliResult RunCli(const std::vector<std::string>& arguments, const std::vector<st
     }
     ::close(outWrite);
     ::close(errPipe[1]);
-    if (child > 0)
-        Drain(outRead, errPipe[0], result.out, result.err);
-    ::close(outRead);
-    ::close(errPipe[0]);
+    return std::make_unique<CliChild>(child, outRead, errPipe[0]);
+}
+
+CliResult CliChild::Wait()
+{
+    CliResult result;
+    if (pid_ > 0)
+        Drain(outFd_, errFd_, result.out, result.err);
+    ::close(outFd_);
+    ::close(errFd_);
     int status = 0;
-    if (child > 0 && ::waitpid(child, &status, 0) == child)
+    if (pid_ > 0 && ::waitpid(pid_, &status, 0) == pid_)
         result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    waited_ = true;
     return result;
+}
+
+CliChild::~CliChild()
+{
+    if (!waited_ && pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        Wait();
+    }
+}
+
+CliResult RunCli(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
+                 StandardOutput output, const std::vector<std::string>& launcher)
+{
+    return StartCli(arguments, environment, output, launcher)->Wait();
 }
 
 std::vector<std::string> Lines(const std::string& text)

@@ -1,6 +1,7 @@
 #pragma once
 // Runs the built brovik-cli as a child process with exactly the environment
 // given, and collects what it wrote.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,33 @@ struct CliResult {
 
 enum class StandardOutput { Pipe, Terminal };
 
+// A brovik-cli child that runs while the test goes on.
+class CliChild {
+public:
+    CliChild(int pid, int outFd, int errFd) : pid_(pid), outFd_(outFd), errFd_(errFd) {}
+    CliChild(const CliChild&) = delete;
+    CliChild& operator=(const CliChild&) = delete;
+    ~CliChild();
+
+    int Pid() const { return pid_; }
+    // Collects what it writes until it ends, and how it ended.
+    CliResult Wait();
+
+private:
+    int pid_;
+    int outFd_;
+    int errFd_;
+    bool waited_ = false;
+};
+
+// launcher, when given, is a command that runs brovik-cli (setpriv ...).
+std::unique_ptr<CliChild> StartCli(const std::vector<std::string>& arguments,
+                                   const std::vector<std::string>& environment,
+                                   StandardOutput output = StandardOutput::Pipe,
+                                   const std::vector<std::string>& launcher = {});
+
 CliResult RunCli(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-                 StandardOutput output = StandardOutput::Pipe);
+                 StandardOutput output = StandardOutput::Pipe, const std::vector<std::string>& launcher = {});
 
 // The lines of a text, without their "\n".
 std::vector<std::string> Lines(const std::string& text);

@@ -77,7 +77,7 @@ class DialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        fw::InstallResources(&resources);
+        setup.emplace(host, &resources);
         ASSERT_TRUE(dialog.Create());
         QWidget* window = Widget(kFirst)->window();
         QApplication::setActiveWindow(window);
@@ -86,7 +86,7 @@ protected:
     void TearDown() override
     {
         dialog.DestroyWindow();
-        fw::InstallResources(nullptr);
+        setup.reset();
     }
 
     QWidget* Widget(int id) { return fw::WidgetOf(dialog.GetDlgItemHandle(id)); }
@@ -96,6 +96,7 @@ protected:
 
     test::TestHost host;
     Resources resources;
+    std::optional<fw::Setup> setup;
     TestDialog dialog;
 };
 

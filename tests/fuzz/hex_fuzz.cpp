@@ -69,6 +69,7 @@ private:
 
 struct Rig {
     FuzzHost host;
+    const fw::Setup setup = SetUpBrovik(host);
     CBrovikDlg dlg;
     int file = -1;
 };
@@ -87,9 +88,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static QApplication app(*argc, *argv);
-    (void)theApp;  // installs the dialog resources
     g_rig = new Rig;
-    fw::InstallHost(&g_rig->host);
     theApp.m_pMainWnd = &g_rig->dlg;
     Check(g_rig->dlg.Create());
     g_rig->file = ::memfd_create("hex_fuzz", MFD_CLOEXEC);

@@ -5,9 +5,7 @@
 #include "framework/Dialog.h"
 
 namespace test {
-TestHost::TestHost() : m_ini(m_dir.File("brovik.INI")) { m_previous = fw::InstallHost(this); }
-
-TestHost::~TestHost() { fw::InstallHost(m_previous); }
+TestHost::TestHost() : m_ini(m_dir.File("brovik.INI")) {}
 
 INT_PTR TestHost::RunModal(CDialog& dialog)
 {
@@ -35,7 +33,7 @@ void TestHost::Sleep(std::uint32_t ms)
 {
     sleeps.push_back(ms);
     journal.push_back({Event::Sleep, {}, ms});
-    m_nowMicroseconds += static_cast<std::int64_t>(ms) * 1000;
+    m_clock.Advance(ms);
 }
 
 int TestHost::GetProfileInt(const std::string& section, const std::string& entry, int defaultValue)

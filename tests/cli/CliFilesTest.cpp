@@ -1,0 +1,305 @@
+// The files brovik-cli writes and reads, as a user's set-up has them: links,
+// device nodes, standard output, the umask, read-only files, FIFOs, and a
+// chip file that two runs work at once or a run killed half-way.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "cli/HexWriter.h"
+#include "sim/ChipFile.h"
+#include "tests/cli/CliProcess.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using test::CliResult;
+using test::RunCli;
+using test::StartCli;
+using Clock = std::chrono::steady_clock;
+
+constexpr uid_t kNobody = 65534;
+
+std::string ReadBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+mode_t ModeOf(const fs::path& path)
+{
+    struct stat info {};
+    EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
+    return info.st_mode;
+}
+
+class ScopedUmask {
+public:
+    explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
+    ~ScopedUmask() { ::umask(old_); }
+
+private:
+    mode_t old_;
+};
+
+// True while some process holds a flock() on path: read from the kernel's
+// list, so that looking never takes the lock from the program being watched.
+bool LockIsHeld(const fs::path& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return false;
+    const std::string inode = ":" + std::to_string(info.st_ino) + " ";
+    std::ifstream locks("/proc/locks");
+    for (std::string line; std::getline(locks, line);) {
+        if (line.find("FLOCK") != std::string::npos && line.find(inode) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+class CliFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* sub : {"home", "config", "data", "runtime"})
+            fs::create_directory(dir_ / sub);
+        fs::permissions(dir_ / "runtime", fs::perms::owner_all);
+        chip_ = dir_ / "chip.bin";
+    }
+    std::vector<std::string> Environment() const
+    {
+        return {"PATH=/usr/bin:/bin", "HOME=" + (dir_ / "home").string(), "XDG_CONFIG_HOME=" + (dir_ / "config").string(),
+                "XDG_DATA_HOME=" + (dir_ / "data").string(), "XDG_RUNTIME_DIR=" + (dir_ / "runtime").string()};
+    }
+    // On this test's chip file; with simulated time unless real time is asked.
+    std::vector<std::string> SimArguments(std::vector<std::string> arguments, bool realTime = false) const
+    {
+        arguments.insert(arguments.begin(), {"--port", "sim", "--chip", chip_.string()});
+        if (!realTime)
+            arguments.insert(arguments.begin() + 4, "--fast");
+        return arguments;
+    }
+    CliResult RunSim(std::vector<std::string> arguments) const
+    {
+        return RunCli(SimArguments(std::move(arguments)), Environment());
+    }
+    std::string WriteHex(const std::string& name, const std::vector<std::uint8_t>& bytes) const
+    {
+        WriteBytes(dir_ / name, cli::IntelHexText(bytes));
+        return (dir_ / name).string();
+    }
+    sim::ChipContents ChipIn(const fs::path& path) const
+    {
+        const sim::ChipFileLoad loaded = sim::ChipFile(path.string()).Load();
+        EXPECT_TRUE(loaded.contents) << loaded.error;
+        return loaded.contents.value_or(sim::ChipContents{});
+    }
+    static sim::ChipContents Programmed(const std::vector<std::uint8_t>& bytes)
+    {
+        sim::ChipContents contents;
+        std::copy(bytes.begin(), bytes.end(), contents.flash.begin());
+        return contents;
+    }
+
+    test::TempDir temp_;
+    const fs::path& dir_ = temp_.Path();
+    fs::path chip_;
+};
+
+const std::vector<std::uint8_t> kImage{0x02, 0x00, 0x30, 0x75, 0x81, 0x60, 0xE4, 0xF5};
+
+TEST_F(CliFilesTest, AChipFileBehindASymlinkIsUpdatedAndTheLinkStays)
+{
+    fs::create_directory(dir_ / "store");
+    ASSERT_TRUE(sim::ChipFile((dir_ / "store/real.bin").string()).Save(sim::ChipContents{}));
+    fs::create_symlink("store/real.bin", chip_);
+
+    const CliResult result = RunSim({"program", WriteHex("image.hex", kImage)});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_TRUE(fs::is_symlink(chip_));
+    EXPECT_EQ(ChipIn(dir_ / "store/real.bin"), Programmed(kImage));
+}
+
+TEST_F(CliFilesTest, ReadToStandardOutputWritesTheHexTextThereAndTheStatusElsewhere)
+{
+    ASSERT_TRUE(sim::ChipFile(chip_.string()).Save(Programmed(kImage)));
+    const std::string expected = cli::IntelHexText(Programmed(kImage).flash);
+    for (const char* output : {"-", "/dev/stdout"}) {
+        SCOPED_TRACE(output);
+        const CliResult result = RunSim({"read", output});
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+        EXPECT_EQ(result.out, expected);
+        EXPECT_NE(result.err.find("Read Flash Ok"), std::string::npos) << result.err;
+    }
+}
+
+TEST_F(CliFilesTest, ReadIntoADeviceNodeWritesToTheDeviceAndLeavesTheNode)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "mknod needs root; run the tests as root to check read into a device node";
+    const fs::path node = dir_ / "null";
+    ASSERT_EQ(::mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    const CliResult result = RunSim({"read", node.string()});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_TRUE(S_ISCHR(ModeOf(node)));
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir_))
+        EXPECT_EQ(entry.path().filename().string().find("brovik-tmp"), std::string::npos) << entry.path();
+}
+
+TEST_F(CliFilesTest, NewFilesFollowTheUmaskAndExistingFilesKeepTheirMode)
+{
+    const std::string hex = WriteHex("image.hex", kImage);
+    {
+        const ScopedUmask mask(077);
+        EXPECT_EQ(RunSim({"program", hex}).exitStatus, 0);
+        EXPECT_EQ(RunSim({"read", (dir_ / "dump.hex").string()}).exitStatus, 0);
+    }
+    EXPECT_EQ(ModeOf(chip_) & 07777, 0600u) << "a flash dump is nobody else's business";
+    EXPECT_EQ(ModeOf(dir_ / "dump.hex") & 07777, 0600u);
+
+    ASSERT_EQ(::chmod(chip_.c_str(), 0640), 0);
+    ASSERT_EQ(::chmod((dir_ / "dump.hex").c_str(), 0640), 0);
+    {
+        const ScopedUmask mask(077);
+        EXPECT_EQ(RunSim({"erase"}).exitStatus, 0);
+        EXPECT_EQ(RunSim({"read", (dir_ / "dump.hex").string()}).exitStatus, 0);
+    }
+    EXPECT_EQ(ChipIn(chip_), sim::ChipContents{});
+    EXPECT_EQ(ModeOf(chip_) & 07777, 0640u);
+    EXPECT_EQ(ModeOf(dir_ / "dump.hex") & 07777, 0640u);
+}
+
+TEST_F(CliFilesTest, AReadOnlyChipFileOrOutputIsNotReplacedAndTheRunFails)
+{
+    // Root may write any file: the runs go as an ordinary user then.
+    std::vector<std::string> launcher;
+    if (::geteuid() == 0) {
+        launcher = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"};
+        for (const fs::path& folder : {dir_, dir_ / "home", dir_ / "config", dir_ / "data", dir_ / "runtime"})
+            ASSERT_EQ(::chown(folder.c_str(), kNobody, kNobody), 0);
+    }
+    const std::string dump = (dir_ / "dump.hex").string();
+    ASSERT_TRUE(sim::ChipFile(chip_.string()).Save(Programmed(kImage)));
+    WriteBytes(dump, "keep");
+    for (const fs::path& file : {chip_, fs::path(dump)}) {
+        ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+        if (::geteuid() == 0) {
+            ASSERT_EQ(::chown(file.c_str(), kNobody, kNobody), 0);
+        }
+    }
+    struct Case {
+        std::vector<std::string> command;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"erase"}, "brovik-cli: the simulated chip could not be saved: the chip file " + chip_.string() +
+                        " is read-only (mode 0444); it is left as it is. Make it writable (chmod u+w) to have it "
+                        "replaced\n"},
+        {{"read", dump}, "brovik-cli: the flash could not be written out: " + dump +
+                             " is read-only (mode 0444); it is left as it is. Make it writable (chmod u+w) to have "
+                             "it replaced\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command[0]);
+        const CliResult result = RunCli(SimArguments(c.command), Environment(), test::StandardOutput::Pipe, launcher);
+        EXPECT_EQ(result.exitStatus, 1);
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    }
+    EXPECT_EQ(ChipIn(chip_), Programmed(kImage));
+    EXPECT_EQ(ReadBytes(dump), "keep");
+}
+
+TEST_F(CliFilesTest, AFifoAsChipFileOrSettingsFileEndsTheRunAtOnce)
+{
+    ASSERT_EQ(::mkfifo(chip_.c_str(), 0600), 0);
+    auto start = Clock::now();
+    CliResult result = RunSim({"erase"});
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.err, "brovik-cli: the chip file " + chip_.string() +
+                              " is a FIFO (named pipe), not a regular file; it is left as it is\n");
+    EXPECT_TRUE(fs::is_fifo(chip_));
+
+    fs::remove(chip_);
+    const fs::path settings = dir_ / "config/brovik.INI";
+    ASSERT_EQ(::mkfifo(settings.c_str(), 0600), 0);
+    start = Clock::now();
+    result = RunSim({"erase"});
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.err, "brovik-cli: the stored settings are not used: " + settings.string() +
+                              " is a FIFO (named pipe), not a regular file; it is left as it is\n");
+    EXPECT_TRUE(fs::is_fifo(settings));
+}
+
+// A lock level set during a real-timed program is not lost: the second run
+// finds the chip in use and says so, and run again afterwards both changes
+// are in the chip file.
+TEST_F(CliFilesTest, TwoRunsOnOneChipLoseNoChange)
+{
+    const std::string hex = WriteHex("image.hex", {0x12, 0x34, 0x56, 0x78});
+    const auto program = StartCli(SimArguments({"program", hex}, true), Environment());
+    const fs::path lockFile = dir_ / ".chip.bin.lock";
+    const auto start = Clock::now();
+    while (!LockIsHeld(lockFile) && Clock::now() - start < std::chrono::seconds(10))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(LockIsHeld(lockFile)) << "the program run never held the chip";
+
+    const CliResult lock = RunSim({"lock", "1"});
+    const CliResult programmed = program->Wait();
+    EXPECT_EQ(programmed.exitStatus, 0) << programmed.err;
+    EXPECT_EQ(lock.exitStatus, 1);
+    EXPECT_EQ(lock.err, "brovik-cli: the simulated chip " + chip_.string() +
+                            " is in use by another program; try again when it has finished\n");
+    EXPECT_EQ(ChipIn(chip_), Programmed({0x12, 0x34, 0x56, 0x78}));
+
+    EXPECT_EQ(RunSim({"lock", "1"}).exitStatus, 0);
+    sim::ChipContents both = Programmed({0x12, 0x34, 0x56, 0x78});
+    both.lockBits = sim::kLockBit1;
+    EXPECT_EQ(ChipIn(chip_), both);
+}
+
+// However a run is killed, the chip file holds either what it held before or
+// all of what the run wrote, and what a killed save left is cleared later.
+TEST_F(CliFilesTest, AKilledRunLeavesTheChipFileOldOrNewAndWhole)
+{
+    sim::ChipContents before;
+    for (std::size_t i = 0; i < before.flash.size(); ++i)
+        before.flash[i] = static_cast<std::uint8_t>(i * 7);
+    const std::vector<std::uint8_t> image{0xA5, 0x5A, 0x0F, 0xF0};
+    const std::string hex = WriteHex("image.hex", image);
+    const fs::path lockFile = dir_ / ".chip.bin.lock";
+
+    for (const int killAfterMs : {0, 3, 10, 30, 60, 120}) {
+        SCOPED_TRACE(testing::Message() << "killed " << killAfterMs << " ms into the run");
+        ASSERT_TRUE(sim::ChipFile(chip_.string()).Save(before));
+        const auto run = StartCli(SimArguments({"erase"}, true), Environment());
+        const auto start = Clock::now();
+        while (!LockIsHeld(lockFile) && Clock::now() - start < std::chrono::seconds(10))
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        std::this_thread::sleep_for(std::chrono::milliseconds(killAfterMs));
+        ::kill(run->Pid(), SIGKILL);
+        run->Wait();
+        const sim::ChipContents after = ChipIn(chip_);
+        EXPECT_TRUE(after == before || after == sim::ChipContents{});
+    }
+    EXPECT_EQ(RunSim({"program", hex}).exitStatus, 0);
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir_))
+        EXPECT_EQ(entry.path().filename().string().find("brovik-tmp"), std::string::npos) << entry.path();
+}
+
+} // namespace
