@@ -8,6 +8,7 @@ ChipOperation::ChipOperation(const ChipFile& file, TargetChip& chip)
     // Without a lock file (a folder the process may not write) the chip file
     // cannot be written there either, so nothing can be lost by going on.
     if (lock_.GetState() == fw::FileLock::State::InUse) {
+        start_ = Start::InUse;
         problem_ = "the simulated chip " + file.Path() + " is in use by another program; try again when it has finished";
         finished_ = true;
         return;
