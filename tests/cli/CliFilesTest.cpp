@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -69,6 +70,13 @@ bool LockIsHeld(const fs::path& path)
             return true;
     }
     return false;
+}
+
+// True once the child has ended; it is left to be waited for.
+bool HasEnded(pid_t pid)
+{
+    siginfo_t info{};
+    return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid == pid;
 }
 
 class CliFilesTest : public ::testing::Test {
@@ -254,8 +262,7 @@ TEST_F(CliFilesTest, TwoRunsOnOneChipLoseNoChange)
     const std::string hex = WriteHex("image.hex", {0x12, 0x34, 0x56, 0x78});
     const auto program = StartCli(SimArguments({"program", hex}, true), Environment());
     const fs::path lockFile = dir_ / ".chip.bin.lock";
-    const auto start = Clock::now();
-    while (!LockIsHeld(lockFile) && Clock::now() - start < std::chrono::seconds(10))
+    while (!LockIsHeld(lockFile) && !HasEnded(program->Pid()))
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ASSERT_TRUE(LockIsHeld(lockFile)) << "the program run never held the chip";
 
@@ -275,29 +282,41 @@ TEST_F(CliFilesTest, TwoRunsOnOneChipLoseNoChange)
 
 // However a run is killed, the chip file holds either what it held before or
 // all of what the run wrote, and what a killed save left is cleared later.
+// The kills fall around the end of the run, where the chip file is written.
 TEST_F(CliFilesTest, AKilledRunLeavesTheChipFileOldOrNewAndWhole)
 {
     sim::ChipContents before;
     for (std::size_t i = 0; i < before.flash.size(); ++i)
         before.flash[i] = static_cast<std::uint8_t>(i * 7);
-    const std::vector<std::uint8_t> image{0xA5, 0x5A, 0x0F, 0xF0};
-    const std::string hex = WriteHex("image.hex", image);
     const fs::path lockFile = dir_ / ".chip.bin.lock";
+    const auto startErase = [&] {
+        EXPECT_TRUE(sim::ChipFile(chip_.string()).Save(before));
+        auto run = StartCli(SimArguments({"erase"}), Environment());
+        while (!LockIsHeld(lockFile) && !HasEnded(run->Pid()))
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        return run;
+    };
+    const auto whole = startErase();
+    const auto lockedAt = Clock::now();
+    ASSERT_EQ(whole->Wait().exitStatus, 0);
+    const auto runLength = Clock::now() - lockedAt;
 
-    for (const int killAfterMs : {0, 3, 10, 30, 60, 120}) {
-        SCOPED_TRACE(testing::Message() << "killed " << killAfterMs << " ms into the run");
-        ASSERT_TRUE(sim::ChipFile(chip_.string()).Save(before));
-        const auto run = StartCli(SimArguments({"erase"}, true), Environment());
-        const auto start = Clock::now();
-        while (!LockIsHeld(lockFile) && Clock::now() - start < std::chrono::seconds(10))
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-        std::this_thread::sleep_for(std::chrono::milliseconds(killAfterMs));
+    int oldSeen = 0;
+    int newSeen = 0;
+    for (const double share : {0.5, 0.8, 0.9, 0.95, 1.0, 1.0, 1.05, 1.1}) {
+        SCOPED_TRACE(testing::Message() << "killed at " << share << " of the run");
+        const auto run = startErase();
+        std::this_thread::sleep_for(std::chrono::duration_cast<Clock::duration>(runLength * share));
         ::kill(run->Pid(), SIGKILL);
         run->Wait();
         const sim::ChipContents after = ChipIn(chip_);
         EXPECT_TRUE(after == before || after == sim::ChipContents{});
+        oldSeen += after == before;
+        newSeen += after == sim::ChipContents{};
     }
-    EXPECT_EQ(RunSim({"program", hex}).exitStatus, 0);
+    RecordProperty("old", oldSeen);
+    RecordProperty("new", newSeen);
+    EXPECT_EQ(RunSim({"erase"}).exitStatus, 0);
     for (const fs::directory_entry& entry : fs::directory_iterator(dir_))
         EXPECT_EQ(entry.path().filename().string().find("brovik-tmp"), std::string::npos) << entry.path();
 }
