@@ -82,18 +82,10 @@ class BrovikCliTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char* sub : {"home", "config", "data", "runtime"})
-            fs::create_directory(dir_ / sub);
-        fs::permissions(dir_ / "runtime", fs::perms::owner_all);
+        environment_ = test::UserEnvironmentIn(dir_);
         chip_ = dir_ / "chip.bin";
     }
-
-    // No display and no platform choice: the program must manage without.
-    std::vector<std::string> Environment() const
-    {
-        return {"PATH=/usr/bin:/bin", "HOME=" + (dir_ / "home").string(), "XDG_CONFIG_HOME=" + (dir_ / "config").string(),
-                "XDG_DATA_HOME=" + (dir_ / "data").string(), "XDG_RUNTIME_DIR=" + (dir_ / "runtime").string()};
-    }
+    const std::vector<std::string>& Environment() const { return environment_; }
     CliResult Run(const std::vector<std::string>& arguments, StandardOutput output = StandardOutput::Pipe) const
     {
         return RunCli(arguments, Environment(), output);
@@ -138,6 +130,7 @@ protected:
     test::TempDir temp_;
     const fs::path& dir_ = temp_.Path();
     fs::path chip_;
+    std::vector<std::string> environment_;
 };
 
 TEST_F(BrovikCliTest, AutoThenReadGivesTheImageBack)

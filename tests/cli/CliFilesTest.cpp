@@ -10,7 +10,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -18,6 +17,7 @@
 #include "cli/HexWriter.h"
 #include "sim/ChipFile.h"
 #include "tests/cli/CliProcess.h"
+#include "tests/support/FileChecks.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -26,35 +26,12 @@ namespace fs = std::filesystem;
 using test::CliResult;
 using test::RunCli;
 using test::StartCli;
+using test::kNobody;
+using test::ModeOf;
+using test::ReadFileBytes;
+using test::ScopedUmask;
+using test::WriteFileBytes;
 using Clock = std::chrono::steady_clock;
-
-constexpr uid_t kNobody = 65534;
-
-std::string ReadBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
-mode_t ModeOf(const fs::path& path)
-{
-    struct stat info {};
-    EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
-    return info.st_mode;
-}
-
-class ScopedUmask {
-public:
-    explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
-    ~ScopedUmask() { ::umask(old_); }
-
-private:
-    mode_t old_;
-};
 
 // True while some process holds a flock() on path: read from the kernel's
 // list, so that looking never takes the lock from the program being watched.
@@ -83,16 +60,10 @@ class CliFilesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char* sub : {"home", "config", "data", "runtime"})
-            fs::create_directory(dir_ / sub);
-        fs::permissions(dir_ / "runtime", fs::perms::owner_all);
+        environment_ = test::UserEnvironmentIn(dir_);
         chip_ = dir_ / "chip.bin";
     }
-    std::vector<std::string> Environment() const
-    {
-        return {"PATH=/usr/bin:/bin", "HOME=" + (dir_ / "home").string(), "XDG_CONFIG_HOME=" + (dir_ / "config").string(),
-                "XDG_DATA_HOME=" + (dir_ / "data").string(), "XDG_RUNTIME_DIR=" + (dir_ / "runtime").string()};
-    }
+    const std::vector<std::string>& Environment() const { return environment_; }
     // On this test's chip file; with simulated time unless real time is asked.
     std::vector<std::string> SimArguments(std::vector<std::string> arguments, bool realTime = false) const
     {
@@ -107,7 +78,7 @@ protected:
     }
     std::string WriteHex(const std::string& name, const std::vector<std::uint8_t>& bytes) const
     {
-        WriteBytes(dir_ / name, cli::IntelHexText(bytes));
+        WriteFileBytes(dir_ / name, cli::IntelHexText(bytes));
         return (dir_ / name).string();
     }
     sim::ChipContents ChipIn(const fs::path& path) const
@@ -126,6 +97,7 @@ protected:
     test::TempDir temp_;
     const fs::path& dir_ = temp_.Path();
     fs::path chip_;
+    std::vector<std::string> environment_;
 };
 
 const std::vector<std::uint8_t> kImage{0x02, 0x00, 0x30, 0x75, 0x81, 0x60, 0xE4, 0xF5};
@@ -202,7 +174,7 @@ TEST_F(CliFilesTest, AReadOnlyChipFileOrOutputIsNotReplacedAndTheRunFails)
     }
     const std::string dump = (dir_ / "dump.hex").string();
     ASSERT_TRUE(sim::ChipFile(chip_.string()).Save(Programmed(kImage)));
-    WriteBytes(dump, "keep");
+    WriteFileBytes(dump, "keep");
     for (const fs::path& file : {chip_, fs::path(dump)}) {
         ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
         if (::geteuid() == 0) {
@@ -228,7 +200,7 @@ TEST_F(CliFilesTest, AReadOnlyChipFileOrOutputIsNotReplacedAndTheRunFails)
         EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
     }
     EXPECT_EQ(ChipIn(chip_), Programmed(kImage));
-    EXPECT_EQ(ReadBytes(dump), "keep");
+    EXPECT_EQ(ReadFileBytes(dump), "keep");
 }
 
 TEST_F(CliFilesTest, AFifoAsChipFileOrSettingsFileEndsTheRunAtOnce)

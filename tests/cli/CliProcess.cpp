@@ -117,6 +117,16 @@ CliResult RunCli(const std::vector<std::string>& arguments, const std::vector<st
     return StartCli(arguments, environment, output, launcher)->Wait();
 }
 
+std::vector<std::string> UserEnvironmentIn(const std::filesystem::path& folder)
+{
+    for (const char* sub : {"home", "config", "data", "runtime"})
+        std::filesystem::create_directory(folder / sub);
+    std::filesystem::permissions(folder / "runtime", std::filesystem::perms::owner_all);
+    return {"PATH=/usr/bin:/bin", "HOME=" + (folder / "home").string(),
+            "XDG_CONFIG_HOME=" + (folder / "config").string(), "XDG_DATA_HOME=" + (folder / "data").string(),
+            "XDG_RUNTIME_DIR=" + (folder / "runtime").string()};
+}
+
 std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;

@@ -1,6 +1,7 @@
 #pragma once
 // Runs the built brovik-cli as a child process with exactly the environment
 // given, and collects what it wrote.
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,6 +44,11 @@ std::unique_ptr<CliChild> StartCli(const std::vector<std::string>& arguments,
 
 CliResult RunCli(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
                  StandardOutput output = StandardOutput::Pipe, const std::vector<std::string>& launcher = {});
+
+// Makes the home, configuration, data and runtime folders of a user in
+// folder and returns the environment that points there, without a display or
+// a platform choice: the program must manage without.
+std::vector<std::string> UserEnvironmentIn(const std::filesystem::path& folder);
 
 // The lines of a text, without their "\n".
 std::vector<std::string> Lines(const std::string& text);

@@ -2,7 +2,6 @@
 // links, modes, the umask, read-only files, special files, failures and the
 // leftovers of killed runs.
 #include <fcntl.h>
-#include <grp.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -12,37 +11,23 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "framework/SafeFile.h"
+#include "tests/support/FileChecks.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr uid_t kNobody = 65534;
-
-std::string ReadText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteText(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
-mode_t ModeOf(const fs::path& path)
-{
-    struct stat info {};
-    EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
-    return info.st_mode;
-}
+using test::HandToOrdinaryUser;
+using test::InChildAsOrdinaryUser;
+using test::kNobody;
+using test::ModeOf;
+using test::ReadFileBytes;
+using test::ScopedUmask;
+using test::WriteFileBytes;
 
 // The names in folder other than the ones given.
 std::vector<std::string> OtherNames(const fs::path& folder, const std::vector<std::string>& known)
@@ -56,42 +41,6 @@ std::vector<std::string> OtherNames(const fs::path& folder, const std::vector<st
     return names;
 }
 
-class ScopedUmask {
-public:
-    explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
-    ~ScopedUmask() { ::umask(old_); }
-
-private:
-    mode_t old_;
-};
-
-// Runs body in a child process as an ordinary user: uid and gid 65534 when
-// the tests run as root (root may write any file), else the test's own user.
-// True when body returned true.
-bool InChildAsOrdinaryUser(const std::function<bool()>& body)
-{
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::geteuid() == 0 &&
-            (::setgroups(0, nullptr) != 0 || ::setresgid(kNobody, kNobody, kNobody) != 0 ||
-             ::setresuid(kNobody, kNobody, kNobody) != 0))
-            ::_exit(2);
-        ::_exit(body() ? 0 : 1);
-    }
-    int status = 0;
-    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-// A file the ordinary user of InChildAsOrdinaryUser owns, in a folder it may
-// write.
-void HandToOrdinaryUser(const fs::path& folder, const fs::path& file)
-{
-    if (::geteuid() != 0)
-        return;
-    fs::permissions(folder, fs::perms::all);
-    ASSERT_EQ(::chown(file.c_str(), kNobody, kNobody), 0);
-}
-
 class SafeFileTest : public ::testing::Test {
 protected:
     test::TempDir temp;
@@ -101,7 +50,7 @@ protected:
 TEST_F(SafeFileTest, ASymlinkIsFollowedToItsTargetAndStays)
 {
     fs::create_directory(dir / "dotfiles");
-    WriteText(dir / "dotfiles/real.ini", "old");
+    WriteFileBytes(dir / "dotfiles/real.ini", "old");
     // A chain of two links, the first one relative to its own folder.
     fs::create_symlink("dotfiles/real.ini", dir / "first");
     fs::create_symlink(dir / "first", dir / "second");
@@ -110,7 +59,7 @@ TEST_F(SafeFileTest, ASymlinkIsFollowedToItsTargetAndStays)
     ASSERT_TRUE(fw::ReplaceFile((dir / "second").string(), "new", fw::NonRegularFile::Refuse, &error)) << error;
     EXPECT_TRUE(fs::is_symlink(dir / "second"));
     EXPECT_TRUE(fs::is_symlink(dir / "first"));
-    EXPECT_EQ(ReadText(dir / "dotfiles/real.ini"), "new");
+    EXPECT_EQ(ReadFileBytes(dir / "dotfiles/real.ini"), "new");
     EXPECT_EQ(OtherNames(dir / "dotfiles", {"real.ini"}), std::vector<std::string>{});
 }
 
@@ -119,7 +68,7 @@ TEST_F(SafeFileTest, ALinkToNothingYetCreatesItsTarget)
     fs::create_symlink("target.bin", dir / "link.bin");
     ASSERT_TRUE(fw::ReplaceFile((dir / "link.bin").string(), "made", fw::NonRegularFile::Refuse));
     EXPECT_TRUE(fs::is_symlink(dir / "link.bin"));
-    EXPECT_EQ(ReadText(dir / "target.bin"), "made");
+    EXPECT_EQ(ReadFileBytes(dir / "target.bin"), "made");
 }
 
 TEST_F(SafeFileTest, ANewFileGetsTheUmasksModeAndAnExistingOneKeepsItsOwn)
@@ -140,13 +89,13 @@ TEST_F(SafeFileTest, ANewFileGetsTheUmasksModeAndAnExistingOneKeepsItsOwn)
         SCOPED_TRACE(testing::Message() << std::oct << "umask " << c.umask << ", existing "
                                         << c.existing.value_or(0));
         if (c.existing) {
-            WriteText(path, "old");
+            WriteFileBytes(path, "old");
             ASSERT_EQ(::chmod(path.c_str(), *c.existing), 0);
         }
         const ScopedUmask mask(c.umask);
         ASSERT_TRUE(fw::ReplaceFile(path.string(), "new", fw::NonRegularFile::Refuse));
         EXPECT_EQ(ModeOf(path) & 07777, c.expected);
-        EXPECT_EQ(ReadText(path), "new");
+        EXPECT_EQ(ReadFileBytes(path), "new");
     }
 }
 
@@ -155,22 +104,22 @@ TEST_F(SafeFileTest, AnExistingFileKeepsItsOwnerAndGroupWhereTheProcessMaySetThe
     if (::geteuid() != 0)
         GTEST_SKIP() << "only root may give a file to another user; run the tests as root to check this";
     const fs::path path = dir / "theirs.ini";
-    WriteText(path, "old");
+    WriteFileBytes(path, "old");
     ASSERT_EQ(::chown(path.c_str(), kNobody, kNobody), 0);
     ASSERT_TRUE(fw::ReplaceFile(path.string(), "new", fw::NonRegularFile::Refuse));
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_uid, kNobody);
     EXPECT_EQ(info.st_gid, kNobody);
-    EXPECT_EQ(ReadText(path), "new");
+    EXPECT_EQ(ReadFileBytes(path), "new");
 }
 
 TEST_F(SafeFileTest, AFileItsOwnerMayNotWriteIsLeftAlone)
 {
     const fs::path path = dir / "chip.bin";
-    WriteText(path, "old");
+    WriteFileBytes(path, "old");
     ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
-    HandToOrdinaryUser(dir, path);
+    ASSERT_TRUE(HandToOrdinaryUser(dir, path));
     // The verdict and the message come back through the exit status.
     EXPECT_TRUE(InChildAsOrdinaryUser([&] {
         std::string error;
@@ -179,7 +128,7 @@ TEST_F(SafeFileTest, AFileItsOwnerMayNotWriteIsLeftAlone)
                                          " is read-only (mode 0444); it is left as it is. Make it writable "
                                          "(chmod u+w) to have it replaced";
     }));
-    EXPECT_EQ(ReadText(path), "old");
+    EXPECT_EQ(ReadFileBytes(path), "old");
     EXPECT_EQ(ModeOf(path) & 07777, 0444u);
     EXPECT_EQ(OtherNames(dir, {"chip.bin"}), std::vector<std::string>{});
 }
@@ -239,7 +188,7 @@ TEST_F(SafeFileTest, ADeviceNodeTakesTheContentsAsAStreamAndStays)
 TEST_F(SafeFileTest, AWriteThatFailsRemovesItsTemporaryFileAndKeepsTheOldOne)
 {
     const fs::path path = dir / "settings.ini";
-    WriteText(path, "old");
+    WriteFileBytes(path, "old");
     // A file size limit makes the write of the temporary file fail half-way.
     const pid_t child = ::fork();
     if (child == 0) {
@@ -253,7 +202,7 @@ TEST_F(SafeFileTest, AWriteThatFailsRemovesItsTemporaryFileAndKeepsTheOldOne)
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(ReadText(path), "old");
+    EXPECT_EQ(ReadFileBytes(path), "old");
     EXPECT_EQ(OtherNames(dir, {"settings.ini"}), std::vector<std::string>{});
 }
 
@@ -268,7 +217,7 @@ TEST_F(SafeFileTest, LeftoversOfKilledRunsAreClearedAtTheNextWriteOfTheSameFile)
     const std::string ofRunningProgram = ".chip.bin.brovik-tmp-1-456";
     const std::string ofOtherFile = ".other.bin.brovik-tmp-" + std::to_string(gone) + "-789";
     for (const std::string& name : {ofKilledRun, ofRunningProgram, ofOtherFile})
-        WriteText(dir / name, "half");
+        WriteFileBytes(dir / name, "half");
 
     ASSERT_TRUE(fw::ReplaceFile((dir / "chip.bin").string(), "whole", fw::NonRegularFile::Refuse));
     EXPECT_FALSE(fs::exists(dir / ofKilledRun));
@@ -280,8 +229,8 @@ TEST_F(SafeFileTest, ReadingTakesOnlyRegularFilesAndNeverWaits)
 {
     fs::create_directory(dir / "folder");
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    WriteText(dir / "big", std::string(101, 'b'));
-    WriteText(dir / "small", "small");
+    WriteFileBytes(dir / "big", std::string(101, 'b'));
+    WriteFileBytes(dir / "small", "small");
     fs::create_symlink("small", dir / "link");
     struct Case {
         const char* name;

@@ -1,37 +1,24 @@
 // The settings file as users keep it: behind a symlink, written by an editor
 // with a byte-order mark, a FIFO by mistake, read-only, or written by two
 // running programs at once.
-#include <fcntl.h>
-#include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "framework/IniFile.h"
 #include "framework/MemorySettings.h"
+#include "tests/support/FileChecks.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using fw::IniFile;
-
-std::string ReadText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteText(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 class SettingsFileSafetyTest : public ::testing::Test {
 protected:
@@ -42,25 +29,25 @@ protected:
 TEST_F(SettingsFileSafetyTest, ASymlinkedSettingsFileIsUpdatedThroughTheLink)
 {
     fs::create_directory(dir / "dotfiles");
-    WriteText(dir / "dotfiles/brovik.INI", "[BROVIK]\nLPT PORT=1\n");
+    test::WriteFileBytes(dir / "dotfiles/brovik.INI", "[BROVIK]\nLPT PORT=1\n");
     fs::create_symlink(dir / "dotfiles/brovik.INI", dir / "brovik.INI");
     IniFile ini((dir / "brovik.INI").string());
 
     ASSERT_TRUE(ini.WriteInt("BROVIK", "LPT PORT", 2));
     EXPECT_TRUE(fs::is_symlink(dir / "brovik.INI"));
-    EXPECT_EQ(ReadText(dir / "dotfiles/brovik.INI"), "[BROVIK]\nLPT PORT=2\n");
+    EXPECT_EQ(test::ReadFileBytes(dir / "dotfiles/brovik.INI"), "[BROVIK]\nLPT PORT=2\n");
     EXPECT_EQ(ini.GetInt("BROVIK", "LPT PORT", 0), 2);
 }
 
 TEST_F(SettingsFileSafetyTest, AByteOrderMarkIsSkippedAndKept)
 {
     const std::string bom = "\xEF\xBB\xBF";
-    WriteText(dir / "brovik.INI", bom + "[BROVIK]\r\nLPT PORT=2\r\n");
+    test::WriteFileBytes(dir / "brovik.INI", bom + "[BROVIK]\r\nLPT PORT=2\r\n");
     IniFile ini((dir / "brovik.INI").string());
     EXPECT_EQ(ini.GetInt("BROVIK", "LPT PORT", 0), 2) << "the first section is there";
 
     ASSERT_TRUE(ini.WriteInt("BROVIK", "DELAY BIT", 5));
-    EXPECT_EQ(ReadText(dir / "brovik.INI"), bom + "[BROVIK]\r\nLPT PORT=2\r\nDELAY BIT=5\r\n");
+    EXPECT_EQ(test::ReadFileBytes(dir / "brovik.INI"), bom + "[BROVIK]\r\nLPT PORT=2\r\nDELAY BIT=5\r\n");
     EXPECT_EQ(IniFile::ParseInt(bom + "LPT PORT=7\n[BROVIK]\nLPT PORT=3\n", "BROVIK", "LPT PORT", 0), 3);
 }
 
@@ -80,25 +67,13 @@ TEST_F(SettingsFileSafetyTest, AFifoIsNeitherWaitedForNorReplaced)
 TEST_F(SettingsFileSafetyTest, AReadOnlySettingsFileIsLeftAloneWithoutAMessage)
 {
     const fs::path path = dir / "brovik.INI";
-    WriteText(path, "[BROVIK]\nLPT PORT=1\n");
+    test::WriteFileBytes(path, "[BROVIK]\nLPT PORT=1\n");
     ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
     // Root may write any file: the write is tried as an ordinary user.
-    const bool asRoot = ::geteuid() == 0;
-    if (asRoot) {
-        fs::permissions(dir, fs::perms::all);
-        ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (asRoot && (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 ||
-                       ::setresuid(65534, 65534, 65534) != 0))
-            ::_exit(2);
-        ::_exit(IniFile(path.string()).WriteInt("BROVIK", "LPT PORT", 2) ? 1 : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the write was refused";
-    EXPECT_EQ(ReadText(path), "[BROVIK]\nLPT PORT=1\n");
+    ASSERT_TRUE(test::HandToOrdinaryUser(dir, path));
+    EXPECT_TRUE(test::InChildAsOrdinaryUser([&] { return !IniFile(path.string()).WriteInt("BROVIK", "LPT PORT", 2); }))
+        << "the write was refused";
+    EXPECT_EQ(test::ReadFileBytes(path), "[BROVIK]\nLPT PORT=1\n");
     EXPECT_EQ(IniFile(path.string()).Problem(), "") << "a file that reads is no problem";
 }
 
