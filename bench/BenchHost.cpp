@@ -40,17 +40,6 @@ std::int64_t BenchHost::NowMicroseconds()
     return m_mode == SleepMode::Recorded ? m_virtualClock.NowMicroseconds() : fw::MonotonicMicroseconds();
 }
 
-int BenchHost::GetProfileInt(const std::string& section, const std::string& entry, int defaultValue)
-{
-    return m_settings.GetInt(section, entry, defaultValue);
-}
-
-bool BenchHost::WriteProfileInt(const std::string& section, const std::string& entry, int value)
-{
-    m_settings.WriteInt(section, entry, value);
-    return true;
-}
-
 void BenchHost::ResetSleepTotals()
 {
     m_sleepCount = 0;

@@ -43,15 +43,4 @@ void ConsoleHost::Sleep(std::uint32_t ms) { clock_.Sleep(ms); }
 
 std::int64_t ConsoleHost::NowMicroseconds() { return clock_.NowMicroseconds(); }
 
-int ConsoleHost::GetProfileInt(const std::string& section, const std::string& entry, int defaultValue)
-{
-    return settings_.GetInt(section, entry, defaultValue);
-}
-
-bool ConsoleHost::WriteProfileInt(const std::string& section, const std::string& entry, int value)
-{
-    settings_.WriteInt(section, entry, value);
-    return true;
-}
-
 } // namespace cli

@@ -33,8 +33,7 @@ public:
     bool GetOpenFileName(CWnd* owner, const std::string& filter, std::string& path) override;
     void Sleep(std::uint32_t ms) override;
     std::int64_t NowMicroseconds() override;
-    int GetProfileInt(const std::string& section, const std::string& entry, int defaultValue) override;
-    bool WriteProfileInt(const std::string& section, const std::string& entry, int value) override;
+    fw::ISettingsStore& Settings() override { return settings_; }
     fw::IPortBackend& Port() override { return port_; }
 
     void AnswerFileDialog(std::string path) { fileAnswer_ = std::move(path); }

@@ -12,9 +12,11 @@
 #include <string>
 #include <string_view>
 
+#include "framework/SettingsStore.h"
+
 namespace fw {
 
-class IniFile {
+class IniFile final : public ISettingsStore {
 public:
     explicit IniFile(std::string path);
 
@@ -22,14 +24,14 @@ public:
 
     // The entry's integer, or defaultValue when the file, the section or the
     // entry is missing or the file cannot be read.
-    int GetInt(const std::string& section, const std::string& entry, int defaultValue) const;
+    int GetInt(const std::string& section, const std::string& entry, int defaultValue) const override;
     // Why the file cannot be read, when it is there but cannot (it is not a
     // regular file, say); empty when it reads or is missing.
     std::string Problem() const;
     // Sets the entry to "%d" of value. False when the existing file cannot be
     // read, the names cannot be stored, or the file cannot be replaced; the
     // old file is then left as it was. Waits while another program writes.
-    bool WriteInt(const std::string& section, const std::string& entry, int value);
+    bool WriteInt(const std::string& section, const std::string& entry, int value) override;
 
     // $XDG_CONFIG_HOME (else $HOME/.config) + "/" + appName + ".INI".
     static std::string DefaultPathFor(const std::string& appName);

@@ -22,9 +22,10 @@ int MemorySettings::GetInt(const std::string& section, const std::string& entry,
     return found == m_values.end() ? defaultValue : found->second;
 }
 
-void MemorySettings::WriteInt(const std::string& section, const std::string& entry, int value)
+bool MemorySettings::WriteInt(const std::string& section, const std::string& entry, int value)
 {
     m_values[{Key(section), Key(entry)}] = value;
+    return true;
 }
 
 } // namespace fw

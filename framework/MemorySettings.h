@@ -7,12 +7,15 @@
 #include <string_view>
 #include <utility>
 
+#include "framework/SettingsStore.h"
+
 namespace fw {
 
-class MemorySettings {
+class MemorySettings final : public ISettingsStore {
 public:
-    int GetInt(const std::string& section, const std::string& entry, int defaultValue) const;
-    void WriteInt(const std::string& section, const std::string& entry, int value);
+    int GetInt(const std::string& section, const std::string& entry, int defaultValue) const override;
+    // Always stored.
+    bool WriteInt(const std::string& section, const std::string& entry, int value) override;
 
 private:
     static std::string Key(std::string_view name);

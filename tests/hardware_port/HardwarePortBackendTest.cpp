@@ -14,6 +14,7 @@
 #include "framework/AppName.h"
 #include "framework/HardwarePort.h"
 #include "framework/Host.h"
+#include "framework/MemorySettings.h"
 
 namespace {
 
@@ -108,12 +109,12 @@ public:
     }
     bool GetOpenFileName(CWnd*, const std::string&, std::string&) override { return false; }
     void Sleep(std::uint32_t) override {}
-    int GetProfileInt(const std::string&, const std::string&, int defaultValue) override { return defaultValue; }
-    bool WriteProfileInt(const std::string&, const std::string&, int) override { return false; }
+    fw::ISettingsStore& Settings() override { return settings_; }
     fw::IPortBackend& Port() override { return noPort_; }
     std::int64_t NowMicroseconds() override { return 0; }
 
 private:
+    fw::MemorySettings settings_;
     fw::NoPortBackend noPort_;
 };
 

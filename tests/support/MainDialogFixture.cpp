@@ -33,14 +33,7 @@ public:
         m_host.Sleep(ms);
     }
     std::int64_t NowMicroseconds() override { return m_host.NowMicroseconds(); }
-    int GetProfileInt(const std::string& section, const std::string& entry, int defaultValue) override
-    {
-        return m_host.GetProfileInt(section, entry, defaultValue);
-    }
-    bool WriteProfileInt(const std::string& section, const std::string& entry, int value) override
-    {
-        return m_host.WriteProfileInt(section, entry, value);
-    }
+    fw::ISettingsStore& Settings() override { return m_host.Settings(); }
     fw::IPortBackend& Port() override { return m_host.Port(); }
 
 private:

@@ -36,16 +36,6 @@ void TestHost::Sleep(std::uint32_t ms)
     m_clock.Advance(ms);
 }
 
-int TestHost::GetProfileInt(const std::string& section, const std::string& entry, int defaultValue)
-{
-    return m_ini.GetInt(section, entry, defaultValue);
-}
-
-bool TestHost::WriteProfileInt(const std::string& section, const std::string& entry, int value)
-{
-    return m_ini.WriteInt(section, entry, value);
-}
-
 std::uint32_t TestHost::TotalSleptMs() const { return std::accumulate(sleeps.begin(), sleeps.end(), 0u); }
 
 std::vector<std::string> TestHost::BoxTexts() const
