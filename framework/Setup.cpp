@@ -11,17 +11,17 @@
 namespace fw {
 
 Setup::Setup(IHost& host, const ResourceTable* resources, std::string helpText)
-    : m_previousHost(InstallHost(&host)), m_previousResources(InstalledResources()),
+    : m_previousHost(InstallHost(&host)), m_resources(resources), m_previousResources(InstalledResources()),
       m_previousHelpText(SetHelpText(std::move(helpText)))
 {
-    ForgetLoadedIcons();
     InstallResources(resources);
 }
 
 Setup::~Setup()
 {
     SetCommandHooks({});
-    ForgetLoadedIcons();
+    if (m_resources != m_previousResources)
+        ForgetIconsOf(m_resources);
     InstallResources(m_previousResources);
     SetHelpText(std::move(m_previousHelpText));
     InstallHost(m_previousHost);

@@ -4,7 +4,8 @@
 // the help text. They stay installed for the life of the Setup object. When it
 // ends, the state the framework keeps for the whole process is put back: the
 // previous host, resources and help text, no command hooks, and no icons
-// loaded from the resources it brought.
+// loaded from the resources it brought (those of the previous resources stay
+// valid throughout).
 #include <string>
 
 class ResourceTable;
@@ -22,6 +23,7 @@ public:
 
 private:
     IHost* m_previousHost;
+    const ResourceTable* m_resources;
     const ResourceTable* m_previousResources;
     std::string m_previousHelpText;
 };

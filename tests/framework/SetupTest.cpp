@@ -55,10 +55,12 @@ TEST(SetupTest, WhatASetupInstallsLastsAsLongAsItAndNoLonger)
         EXPECT_EQ(&fw::CurrentHost(), &first);
         EXPECT_EQ(fw::InstalledResources(), &green);
         EXPECT_EQ(IconColour(), kGreen);
+        const HICON outerIcon = fw::LoadIconResource(kIconId);
         {
             const fw::Setup inner(second, &red, "second help");
             EXPECT_EQ(&fw::CurrentHost(), &second);
             EXPECT_EQ(IconColour(), kRed) << "an icon of the table before is not reused";
+            EXPECT_EQ(fw::PixmapOf(outerIcon).toImage().pixel(0, 0), kGreen) << "a window of the outer set-up keeps its icon";
             EXPECT_EQ(fw::SetHelpText("second help"), "second help");
         }
         EXPECT_EQ(&fw::CurrentHost(), &first);

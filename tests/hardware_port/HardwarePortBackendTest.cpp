@@ -15,6 +15,7 @@
 #include "framework/HardwarePort.h"
 #include "framework/Host.h"
 #include "framework/MemorySettings.h"
+#include "framework/Setup.h"
 
 namespace {
 
@@ -120,12 +121,9 @@ private:
 
 class HardwarePortTest : public ::testing::Test {
 protected:
-    void SetUp() override { previousHost_ = fw::InstallHost(&host_); }
-    void TearDown() override { fw::InstallHost(previousHost_); }
-
     FakePortSystem system_;
     RecordingHost host_;
-    fw::IHost* previousHost_ = nullptr;
+    const fw::Setup setup_{host_};
 };
 
 TEST_F(HardwarePortTest, PpdevIsClaimedOnceAndCarriesRawRegisterBytes)
