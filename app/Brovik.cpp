@@ -6,14 +6,6 @@
 
 CBrovikApp theApp;
 
-CBrovikApp::CBrovikApp()
-{
-    fw::InstallResources(&BrovikResources());
-    fw::SetHelpText(kHelpText);
-}
-
-CBrovikApp::~CBrovikApp() = default;
-
 FW_MESSAGE_MAP(CBrovikApp, CWinApp, fw::OnCommand<&CWinApp::OnHelp>(ID_HELP))
 
 BOOL CBrovikApp::InitInstance()
@@ -25,3 +17,5 @@ BOOL CBrovikApp::InitInstance()
     m_pMainWnd = nullptr;
     return FALSE;
 }
+
+fw::Setup SetUpBrovik(fw::IHost& host) { return fw::Setup(host, &BrovikResources(), kHelpText); }

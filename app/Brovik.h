@@ -1,15 +1,22 @@
 #pragma once
+#include "framework/Setup.h"
 #include "framework/WinApp.h"
+
+namespace fw {
+class IHost;
+}
 
 // The application object: runs the main dialog and ends when it closes.
 class CBrovikApp : public CWinApp {
 public:
-    CBrovikApp();
-    ~CBrovikApp() override;
-
     BOOL InitInstance() override;
 
     FW_DECLARE_MESSAGE_MAP();
 };
 
 extern CBrovikApp theApp;
+
+// What every program, test and benchmark of brovik installs before it makes a
+// dialog: host (with its port back end), the dialog resources and the help
+// text, for the life of the returned object.
+fw::Setup SetUpBrovik(fw::IHost& host);

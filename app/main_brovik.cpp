@@ -12,8 +12,6 @@ int main(int argc, char** argv)
         return *answered;
     hw::HardwarePortBackend port;
     fw::DesktopHost host(port, fw::IniFile::DefaultPathFor(fw::ApplicationName()));
-    fw::InstallHost(&host);
-    const int code = fw::RunApplication(argc, argv, theApp);
-    fw::InstallHost(nullptr);
-    return code;
+    const fw::Setup setup = SetUpBrovik(host);
+    return fw::RunApplication(argc, argv, theApp);
 }

@@ -27,7 +27,7 @@ void BenchHost::Sleep(std::uint32_t ms)
     ++m_sleepCount;
     m_prescribedMilliseconds += ms;
     if (m_mode == SleepMode::Recorded) {
-        m_virtualMicroseconds += static_cast<std::int64_t>(ms) * 1000;
+        m_virtualClock.Advance(ms);
         return;
     }
     const std::int64_t start = fw::MonotonicMicroseconds();
@@ -37,19 +37,7 @@ void BenchHost::Sleep(std::uint32_t ms)
 
 std::int64_t BenchHost::NowMicroseconds()
 {
-    return m_mode == SleepMode::Recorded ? m_virtualMicroseconds : fw::MonotonicMicroseconds();
-}
-
-int BenchHost::GetProfileInt(const std::string& section, const std::string& entry, int defaultValue)
-{
-    const auto found = m_settings.find(section + '\n' + entry);
-    return found == m_settings.end() ? defaultValue : found->second;
-}
-
-bool BenchHost::WriteProfileInt(const std::string& section, const std::string& entry, int value)
-{
-    m_settings[section + '\n' + entry] = value;
-    return true;
+    return m_mode == SleepMode::Recorded ? m_virtualClock.NowMicroseconds() : fw::MonotonicMicroseconds();
 }
 
 void BenchHost::ResetSleepTotals()

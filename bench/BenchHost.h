@@ -4,11 +4,12 @@
 // the desktop host makes) or recorded ones that only advance a virtual clock
 // (so that the measurements of software cost do not wait).
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "framework/Host.h"
+#include "framework/MemorySettings.h"
+#include "framework/VirtualClock.h"
 
 namespace bench {
 
@@ -24,8 +25,7 @@ public:
     bool GetOpenFileName(CWnd* owner, const std::string& filter, std::string& path) override;
     void Sleep(std::uint32_t ms) override;
     std::int64_t NowMicroseconds() override;
-    int GetProfileInt(const std::string& section, const std::string& entry, int defaultValue) override;
-    bool WriteProfileInt(const std::string& section, const std::string& entry, int value) override;
+    fw::ISettingsStore& Settings() override { return m_settings; }
     fw::IPortBackend& Port() override { return *m_port; }
 
     void SetPort(fw::IPortBackend& port) { m_port = &port; }
@@ -42,10 +42,10 @@ public:
 
 private:
     SleepMode m_mode;
-    std::map<std::string, int> m_settings;
+    fw::MemorySettings m_settings;
     fw::NoPortBackend m_noPort;
     fw::IPortBackend* m_port = &m_noPort;
-    std::int64_t m_virtualMicroseconds = 1;
+    fw::VirtualClock m_virtualClock;
     std::uint32_t m_sleepCount = 0;
     std::uint64_t m_prescribedMilliseconds = 0;
     std::int64_t m_overshootMicroseconds = 0;

@@ -42,12 +42,11 @@ void Require(bool condition, const char* what)
 
 DialogRig::DialogRig(SleepMode mode, const sim::ChipContents& contents)
     : host(mode),
-      chip(ChipClock(mode, host, m_monotonicClock), contents),
-      simPort(chip),
-      m_previousHost(fw::InstallHost(&host))
+      m_rig(ChipClock(mode, host, m_monotonicClock), std::span<const std::uint16_t>(&kLpt1, 1), contents),
+      m_setup(SetUpBrovik(host)),
+      chip(m_rig.chip),
+      simPort(m_rig.port)
 {
-    (void)theApp;  // the application object installs the resources
-    simPort.AddBase(kLpt1);
     host.SetPort(simPort);
     host.WriteProfileInt("BROVIK", "LPT PORT", 1);
     host.WriteProfileInt("BROVIK", "DELAY BIT", 1);
@@ -62,7 +61,6 @@ DialogRig::~DialogRig()
 {
     m_dialog.reset();
     theApp.m_pMainWnd = nullptr;
-    fw::InstallHost(m_previousHost);
 }
 
 std::size_t DialogRig::CommandsSentBy(const std::function<void()>& operation)

@@ -1,7 +1,7 @@
 #pragma once
 // The real main dialog, created modelessly and shown on Qt's offscreen
-// platform, on a simulated adapter and chip at LPT1 (0x378), with the bench
-// host installed. With real sleeps the chip keeps time on the monotonic clock,
+// platform, on the simulated rig answering at LPT1, with the bench host
+// installed. With real sleeps the chip keeps time on the monotonic clock,
 // as in brovik-sim; with recorded ones, on the host's virtual clock.
 #include <cstddef>
 #include <cstdint>
@@ -10,13 +10,14 @@
 
 #include "app/BrovikDlg.h"
 #include "bench/BenchHost.h"
+#include "framework/Setup.h"
 #include "framework/Sleep.h"
-#include "sim/SimulatedPort.h"
-#include "sim/TargetChip.h"
+#include "port/ParallelPort.h"
+#include "sim/SimulatedRig.h"
 
 namespace bench {
 
-inline constexpr std::uint16_t kLpt1 = 0x378;
+inline constexpr std::uint16_t kLpt1 = CParallelPort::kLpt1Address;
 
 class DialogRig {
     // First, so that the chip can keep time on it.
@@ -29,8 +30,14 @@ public:
     DialogRig& operator=(const DialogRig&) = delete;
 
     BenchHost host;
-    sim::TargetChip chip;
-    sim::SimulatedPort simPort;
+
+private:
+    sim::SimulatedRig m_rig;
+    const fw::Setup m_setup;
+
+public:
+    sim::TargetChip& chip;
+    sim::SimulatedPort& simPort;
     CBrovikDlg& Dialog() { return *m_dialog; }
 
     // Runs operation and returns how many whole ISP commands reached the
@@ -38,7 +45,6 @@ public:
     std::size_t CommandsSentBy(const std::function<void()>& operation);
 
 private:
-    fw::IHost* m_previousHost;
     std::unique_ptr<CBrovikDlg> m_dialog;
 };
 

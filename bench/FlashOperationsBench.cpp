@@ -47,9 +47,8 @@ private:
 double ReplayMilliseconds(const std::vector<PortAccess>& accesses)
 {
     fw::MonotonicClock clock;
-    sim::TargetChip chip(clock);
-    sim::SimulatedPort port(chip);
-    port.AddBase(kLpt1);
+    sim::SimulatedRig rig(clock, std::span<const std::uint16_t>(&kLpt1, 1));
+    sim::SimulatedPort& port = rig.port;
     std::vector<double> milliseconds;
     for (int run = 0; run < 7; ++run) {
         const SteadyClock::time_point start = SteadyClock::now();

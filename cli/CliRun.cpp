@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <unistd.h>
 #include <vector>
 
 #include "app/Brovik.h"
@@ -12,7 +13,7 @@
 #include "cli/StatusPrinter.h"
 #include "cli/StopSignals.h"
 #include "device/OperationStopped.h"
-#include "framework/AtomicFile.h"
+#include "framework/SafeFile.h"
 #include "framework/Window.h"
 
 namespace cli {
@@ -131,9 +132,14 @@ bool CliRun::ReadFlash(const std::string& path)
     std::vector<std::uint8_t> flash(CBrovikDlg::kImageSize);
     if (dialog_.ReadFlash(flash.data()) != 1)
         return false;
+    // "-" and what is not a regular file (/dev/stdout, a FIFO) take the text
+    // as a stream; a file is replaced safely.
+    const std::string text = IntelHexText(flash);
     std::string error;
-    if (!fw::WriteFileAtomically(path, IntelHexText(flash), &error)) {
-        Say(path + " could not be written: " + error);
+    const bool written = path == "-" ? fw::WriteToStream(STDOUT_FILENO, text, "standard output", &error)
+                                     : fw::ReplaceFile(path, text, fw::NonRegularFile::WriteAsStream, &error);
+    if (!written) {
+        Say("the flash could not be written out: " + error);
         return false;
     }
     return true;

@@ -1,7 +1,5 @@
 #include "cli/ConsoleHost.h"
 
-#include <algorithm>
-
 #include "cli/SessionClock.h"
 #include "cli/StatusPrinter.h"
 #include "cli/StopSignals.h"
@@ -9,20 +7,6 @@
 #include "res/Texts.h"
 
 namespace cli {
-namespace {
-
-std::pair<std::string, std::string> SettingKey(std::string section, std::string entry)
-{
-    const auto upper = [](std::string& name) {
-        std::transform(name.begin(), name.end(), name.begin(),
-                       [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
-    };
-    upper(section);
-    upper(entry);
-    return {std::move(section), std::move(entry)};
-}
-
-} // namespace
 
 ConsoleHost::ConsoleHost(fw::IPortBackend& port, SessionClock& clock, StatusPrinter& status, std::ostream& errors)
     : port_(port), clock_(clock), status_(status), errors_(errors)
@@ -66,17 +50,5 @@ void ConsoleHost::Sleep(std::uint32_t ms) { clock_.Sleep(ms); }
 bool ConsoleHost::StopRequested() { return StopSignals::Received() != 0; }
 
 std::int64_t ConsoleHost::NowMicroseconds() { return clock_.NowMicroseconds(); }
-
-int ConsoleHost::GetProfileInt(const std::string& section, const std::string& entry, int defaultValue)
-{
-    const auto found = settings_.find(SettingKey(section, entry));
-    return found == settings_.end() ? defaultValue : found->second;
-}
-
-bool ConsoleHost::WriteProfileInt(const std::string& section, const std::string& entry, int value)
-{
-    settings_[SettingKey(section, entry)] = value;
-    return true;
-}
 
 } // namespace cli

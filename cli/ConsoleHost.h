@@ -4,12 +4,12 @@
 // modal dialogs are not shown, sleeps go to the run's clock, and settings
 // live in memory for the run: the dialog program's settings file is never
 // written.
-#include <map>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
 
+#include "framework/MemorySettings.h"
 #include "framework/Host.h"
 
 namespace cli {
@@ -34,9 +34,7 @@ public:
     bool GetOpenFileName(CWnd* owner, const std::string& filter, std::string& path) override;
     void Sleep(std::uint32_t ms) override;
     std::int64_t NowMicroseconds() override;
-    // Entries match without regard to ASCII case, as in the settings file.
-    int GetProfileInt(const std::string& section, const std::string& entry, int defaultValue) override;
-    bool WriteProfileInt(const std::string& section, const std::string& entry, int value) override;
+    fw::ISettingsStore& Settings() override { return settings_; }
     fw::IPortBackend& Port() override { return port_; }
     // After a stop signal (see StopSignals).
     bool StopRequested() override;
@@ -50,7 +48,7 @@ private:
     SessionClock& clock_;
     StatusPrinter& status_;
     std::ostream& errors_;
-    std::map<std::pair<std::string, std::string>, int> settings_;
+    fw::MemorySettings settings_;
     std::optional<std::string> fileAnswer_;
     int faults_ = 0;
 };

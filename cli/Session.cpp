@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/Brovik.h"
@@ -16,32 +17,49 @@
 #include "framework/ToolkitMessages.h"
 #include "framework/WinApp.h"
 #include "port/HardwarePort.h"
-#include "sim/ChipFile.h"
-#include "sim/SimulatedPort.h"
+#include "port/ParallelPort.h"
+#include "port/ParportList.h"
+#include "sim/ChipOperation.h"
+#include "sim/SimulatedRig.h"
 
 namespace cli {
 namespace {
 
-// Where the simulated adapter answers: LPT1, which "LPT PORT" 1 selects.
-constexpr std::uint16_t kSimulatedPortBase = 0x378;
-// A port chosen by address or device is driven through the same registers.
-constexpr std::uint16_t kRelocatedFromBase = kSimulatedPortBase;
+// A port chosen by address or device is driven through LPT1's registers,
+// which "LPT PORT" 1 selects.
+constexpr std::uint16_t kRelocatedFromBase = CParallelPort::kLpt1Address;
 
-StatusPrinter::Style StatusStyle(const Options& options)
+// True when read's output goes to standard output ("-", /dev/stdout, or the
+// file standard output is open on): the status lines then go to the error
+// stream, so that the HEX text stays whole.
+bool ReadsToStandardOutput(const Options& options)
+{
+    if (options.command != Command::Read)
+        return false;
+    if (options.file == "-")
+        return true;
+    struct stat output {}, file {};
+    return ::fstat(STDOUT_FILENO, &output) == 0 && ::stat(options.file.c_str(), &file) == 0 &&
+           output.st_dev == file.st_dev && output.st_ino == file.st_ino;
+}
+
+StatusPrinter::Style StatusStyle(const Options& options, int statusFd)
 {
     if (options.quiet)
         return StatusPrinter::Style::Silent;
-    return ::isatty(STDOUT_FILENO) ? StatusPrinter::Style::InPlace : StatusPrinter::Style::Lines;
+    return ::isatty(statusFd) ? StatusPrinter::Style::InPlace : StatusPrinter::Style::Lines;
 }
 
 int RunOnPort(const Options& options, const RunSettings& settings, fw::IPortBackend& port, SessionClock& clock)
 {
-    StatusPrinter status(std::cout, StatusStyle(options));
+    const bool statusOnErrors = ReadsToStandardOutput(options);
+    std::ostream& statusStream = statusOnErrors ? std::cerr : std::cout;
+    StatusPrinter status(statusStream, StatusStyle(options, statusOnErrors ? STDERR_FILENO : STDOUT_FILENO));
     ConsoleHost host(port, clock, status, std::cerr);
     host.WriteProfileInt(kSettingsSection, kLptPortEntry, settings.lptPort);
     host.WriteProfileInt(kSettingsSection, kDelayBitEntry, settings.bitDelay);
     host.WriteProfileInt(kSettingsSection, kDelayByteEntry, settings.byteDelay);
-    fw::IHost* const previous = fw::InstallHost(&host);
+    const fw::Setup setup = SetUpBrovik(host);
 
     // The window is only there for the handlers: it is never on a screen.
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -56,28 +74,24 @@ int RunOnPort(const Options& options, const RunSettings& settings, fw::IPortBack
         // Ends the program instead of starting the dialog program's own run.
         return false;
     });
-    fw::InstallHost(previous);
     return exitStatus;
 }
 
+// The run is one operation on the chip that the chip file keeps.
 int RunOnSimulatedChip(const Options& options, const RunSettings& settings, SessionClock& clock)
 {
     const sim::ChipFile chipFile(options.chipPath.value_or(sim::DefaultChipPath()));
-    const sim::ChipFileLoad loaded = chipFile.Load();
-    if (!loaded.contents) {
-        std::cerr << "brovik-cli: " << loaded.error << '\n';
+    sim::SimulatedRig rig(clock, CParallelPort::LptAddresses(hw::ReadParportList()));
+    sim::ChipOperation operation(chipFile, rig.chip);
+    if (operation.Started() != sim::ChipOperation::Start::Ready) {
+        std::cerr << "brovik-cli: " << operation.Problem() << '\n';
         return kExitFailed;
     }
-    sim::TargetChip chip(clock, *loaded.contents);
-    sim::SimulatedPort port(chip);
-    port.AddBase(kSimulatedPortBase);
-    int exitStatus = RunOnPort(options, settings, port, clock);
-    if (chip.Contents() != *loaded.contents) {
-        std::string error;
-        if (!chipFile.Save(chip.Contents(), &error)) {
-            std::cerr << "brovik-cli: the simulated chip could not be saved: " << error << '\n';
-            exitStatus = kExitFailed;
-        }
+    int exitStatus = RunOnPort(options, settings, rig.port, clock);
+    std::string error;
+    if (!operation.Finish(&error)) {
+        std::cerr << "brovik-cli: the simulated chip could not be saved: " << error << '\n';
+        exitStatus = kExitFailed;
     }
     return exitStatus;
 }

@@ -17,7 +17,7 @@ constexpr std::int64_t kSliceMicroseconds = 10'000;
 void SessionClock::Sleep(std::uint32_t ms)
 {
     if (mode_ == Mode::Virtual) {
-        virtualNow_ += static_cast<std::int64_t>(ms) * 1000;
+        virtual_.Advance(ms);
         return;
     }
     SleepUntil(fw::MonotonicMicroseconds() + static_cast<std::int64_t>(ms) * 1000);
@@ -41,7 +41,7 @@ void SessionClock::SleepUntil(std::int64_t deadline)
 
 std::int64_t SessionClock::NowMicroseconds()
 {
-    return mode_ == Mode::Virtual ? virtualNow_ : fw::MonotonicMicroseconds();
+    return mode_ == Mode::Virtual ? virtual_.NowMicroseconds() : fw::MonotonicMicroseconds();
 }
 
 } // namespace cli

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "framework/Clock.h"
+#include "framework/VirtualClock.h"
 
 namespace cli {
 
@@ -30,7 +31,7 @@ private:
     void SleepUntil(std::int64_t deadline);
 
     Mode mode_;
-    std::int64_t virtualNow_ = 0;
+    fw::VirtualClock virtual_;
     std::optional<std::int64_t> stopSeenAt_;
 };
 

@@ -39,6 +39,8 @@ int main(int argc, char** argv)
 
     // The dialog program's settings, whichever program reads them.
     const fw::IniFile stored(fw::IniFile::DefaultPathFor("brovik"));
+    if (const std::string problem = stored.Problem(); !problem.empty())
+        std::cerr << "brovik-cli: the stored settings are not used: " << problem << '\n';
     if (options.help) {
         std::cout << cli::HelpText(stored.Path(), sim::DefaultChipPath());
         return cli::kExitSucceeded;

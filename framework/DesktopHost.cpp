@@ -90,14 +90,6 @@ bool DesktopHost::GetOpenFileName(CWnd* owner, const std::string& filter, std::s
 void DesktopHost::Sleep(std::uint32_t ms) { SleepMilliseconds(ms); }
 std::int64_t DesktopHost::NowMicroseconds() { return MonotonicMicroseconds(); }
 
-int DesktopHost::GetProfileInt(const std::string& section, const std::string& entry, int defaultValue)
-{
-    return m_settings->GetInt(section, entry, defaultValue);
-}
-
-bool DesktopHost::WriteProfileInt(const std::string& section, const std::string& entry, int value)
-{
-    return m_settings->WriteInt(section, entry, value);
-}
+ISettingsStore& DesktopHost::Settings() { return *m_settings; }
 
 } // namespace fw

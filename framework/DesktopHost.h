@@ -20,8 +20,7 @@ public:
     bool GetOpenFileName(CWnd* owner, const std::string& filter, std::string& path) override;
     void Sleep(std::uint32_t ms) override;
     std::int64_t NowMicroseconds() override;
-    int GetProfileInt(const std::string& section, const std::string& entry, int defaultValue) override;
-    bool WriteProfileInt(const std::string& section, const std::string& entry, int value) override;
+    ISettingsStore& Settings() override;
     IPortBackend& Port() override { return m_port; }
 
 private:

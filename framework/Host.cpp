@@ -5,6 +5,13 @@
 namespace fw {
 namespace {
 
+// Keeps nothing: every entry reads as its default.
+class NoSettings final : public ISettingsStore {
+public:
+    int GetInt(const std::string&, const std::string&, int defaultValue) const override { return defaultValue; }
+    bool WriteInt(const std::string&, const std::string&, int) override { return false; }
+};
+
 // Stands in before a program installs its host: shows nothing, waits for
 // nothing, stores nothing and reaches no port.
 class FallbackHost final : public IHost {
@@ -18,11 +25,11 @@ public:
         using namespace std::chrono;
         return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
     }
-    int GetProfileInt(const std::string&, const std::string&, int defaultValue) override { return defaultValue; }
-    bool WriteProfileInt(const std::string&, const std::string&, int) override { return false; }
+    ISettingsStore& Settings() override { return m_noSettings; }
     IPortBackend& Port() override { return m_noPort; }
 
 private:
+    NoSettings m_noSettings;
     NoPortBackend m_noPort;
 };
 

@@ -7,6 +7,7 @@
 
 #include "framework/Clock.h"
 #include "framework/PortIo.h"
+#include "framework/SettingsStore.h"
 #include "framework/Types.h"
 
 class CWnd;
@@ -27,8 +28,15 @@ public:
     // Suspends the calling thread for ms milliseconds.
     virtual void Sleep(std::uint32_t ms) = 0;
 
-    virtual int GetProfileInt(const std::string& section, const std::string& entry, int defaultValue) = 0;
-    virtual bool WriteProfileInt(const std::string& section, const std::string& entry, int value) = 0;
+    virtual ISettingsStore& Settings() = 0;
+    int GetProfileInt(const std::string& section, const std::string& entry, int defaultValue)
+    {
+        return Settings().GetInt(section, entry, defaultValue);
+    }
+    bool WriteProfileInt(const std::string& section, const std::string& entry, int value)
+    {
+        return Settings().WriteInt(section, entry, value);
+    }
 
     virtual IPortBackend& Port() = 0;
 

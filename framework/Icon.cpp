@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <utility>
 
 #include "framework/IconImpl.h"
 #include "framework/Resources.h"
@@ -17,20 +18,21 @@ struct FwIcon {
 namespace fw {
 namespace {
 
-std::map<int, std::unique_ptr<FwIcon>>& Loaded()
+// Loaded pictures by table and id: two tables never share a picture.
+using IconKey = std::pair<const ResourceTable*, int>;
+
+std::map<IconKey, std::unique_ptr<FwIcon>>& Loaded()
 {
-    static std::map<int, std::unique_ptr<FwIcon>> icons;
+    static std::map<IconKey, std::unique_ptr<FwIcon>> icons;
     return icons;
 }
 
-} // namespace
-
-const QPixmap* PixmapOfResource(int id)
+FwIcon* LoadedIcon(int id)
 {
-    auto& loaded = Loaded();
-    if (auto it = loaded.find(id); it != loaded.end())
-        return &it->second->pixmap;
     const ResourceTable* table = InstalledResources();
+    auto& loaded = Loaded();
+    if (auto it = loaded.find({table, id}); it != loaded.end())
+        return it->second.get();
     const ImageResource* image = table ? table->Image(id) : nullptr;
     if (!image)
         return nullptr;
@@ -38,15 +40,23 @@ const QPixmap* PixmapOfResource(int id)
                          image->width * 4, QImage::Format_ARGB32);
     auto icon = std::make_unique<FwIcon>();
     icon->pixmap = QPixmap::fromImage(picture.copy());
-    return &loaded.emplace(id, std::move(icon)).first->second->pixmap;
+    return loaded.emplace(IconKey{table, id}, std::move(icon)).first->second.get();
 }
 
-HICON LoadIconResource(int id)
+} // namespace
+
+void ForgetIconsOf(const ResourceTable* table)
 {
-    if (!PixmapOfResource(id))
-        return nullptr;
-    return Loaded().at(id).get();
+    std::erase_if(Loaded(), [table](const auto& entry) { return entry.first.first == table; });
 }
+
+const QPixmap* PixmapOfResource(int id)
+{
+    FwIcon* icon = LoadedIcon(id);
+    return icon ? &icon->pixmap : nullptr;
+}
+
+HICON LoadIconResource(int id) { return LoadedIcon(id); }
 
 QIcon IconOf(HICON icon) { return icon ? QIcon(icon->pixmap) : QIcon(); }
 const QPixmap& PixmapOf(HICON icon) { return icon->pixmap; }

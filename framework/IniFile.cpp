@@ -1,21 +1,25 @@
 #include "framework/IniFile.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <fcntl.h>
 #include <pwd.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
 
-#include "framework/AtomicFile.h"
+#include "framework/FileLock.h"
+#include "framework/SafeFile.h"
 
 namespace fw {
 namespace {
 
 constexpr std::string_view kBlanks = " \t";
+// Some editors start a UTF-8 file with a byte-order mark; it is not part of
+// the first line.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+// Far beyond any settings file; a bigger file is not one.
+constexpr std::size_t kLargestFile = 1 << 20;
 
 std::string_view Trim(std::string_view text)
 {
@@ -80,7 +84,7 @@ IniLine Classify(std::string_view text, std::size_t begin, std::size_t contentEn
 std::vector<IniLine> SplitLines(std::string_view text)
 {
     std::vector<IniLine> lines;
-    std::size_t begin = 0;
+    std::size_t begin = text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
     while (begin < text.size()) {
         const auto newline = text.find('\n', begin);
         const std::size_t end = newline == std::string_view::npos ? text.size() : newline + 1;
@@ -167,26 +171,6 @@ bool ReadsBackAsItself(std::string_view section, std::string_view entry)
     return key.empty() || (key[0] != ';' && key[0] != '#' && key[0] != '[');
 }
 
-// 0 with the whole file in contents, else the errno of the failure.
-int ReadWholeFile(const std::string& path, std::string& contents)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int error = n < 0 ? errno : 0;
-            ::close(fd);
-            return error;
-        }
-        contents.append(buffer, static_cast<std::size_t>(n));
-    }
-}
-
 std::string ConfigHome()
 {
     // A relative XDG_CONFIG_HOME is invalid by the XDG rules and ignored.
@@ -209,23 +193,31 @@ IniFile::IniFile(std::string path)
 int IniFile::GetInt(const std::string& section, const std::string& entry, int defaultValue) const
 {
     std::string text;
-    if (ReadWholeFile(path_, text) != 0)
+    if (ReadRegularFile(path_, kLargestFile, text) != ReadResult::Read)
         return defaultValue;
     return ParseInt(text, section, entry, defaultValue);
 }
 
-bool IniFile::WriteInt(const std::string& section, const std::string& entry, int value)
+std::string IniFile::Problem() const
 {
     std::string text;
-    if (const int error = ReadWholeFile(path_, text); error != 0 && error != ENOENT)
+    std::string error;
+    ReadRegularFile(path_, kLargestFile, text, &error);
+    return error;
+}
+
+bool IniFile::WriteInt(const std::string& section, const std::string& entry, int value)
+{
+    // Read and replaced under the lock, so that an entry another program
+    // writes meanwhile is not lost.
+    const FileLock lock(path_, FileLock::Wait::Yes);
+    if (lock.GetState() != FileLock::State::Held)
+        return false;
+    std::string text;
+    if (ReadRegularFile(path_, kLargestFile, text) == ReadResult::Failed)
         return false;
     const std::optional<std::string> updated = WithInt(text, section, entry, value);
-    if (!updated)
-        return false;
-    const auto slash = path_.find_last_of('/');
-    if (slash != std::string::npos && slash > 0 && !MakeDirectories(path_.substr(0, slash)))
-        return false;
-    return WriteFileAtomically(path_, *updated);
+    return updated && ReplaceFile(path_, *updated, NonRegularFile::Refuse);
 }
 
 std::string IniFile::DefaultPathFor(const std::string& appName) { return ConfigHome() + "/" + appName + ".INI"; }

@@ -2,16 +2,21 @@
 // The settings store: integer entries of sections in an INI file.
 //
 // Section and key names match without regard to ASCII case, and blanks or
-// tabs around names and values are ignored when reading. A write changes only
-// the one entry (or adds it) and keeps every other byte of the file, then
-// replaces the file atomically.
+// tabs around names and values are ignored when reading, and so is a UTF-8
+// byte-order mark at the start. A write takes the file's lock, reads it
+// again, changes only the one entry (or adds it), keeps every other byte, and
+// replaces the file safely (ReplaceFile: symlinks followed, mode kept, a
+// read-only file left alone). What is not a regular file is never read nor
+// replaced.
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "framework/SettingsStore.h"
+
 namespace fw {
 
-class IniFile {
+class IniFile final : public ISettingsStore {
 public:
     explicit IniFile(std::string path);
 
@@ -19,11 +24,14 @@ public:
 
     // The entry's integer, or defaultValue when the file, the section or the
     // entry is missing or the file cannot be read.
-    int GetInt(const std::string& section, const std::string& entry, int defaultValue) const;
+    int GetInt(const std::string& section, const std::string& entry, int defaultValue) const override;
+    // Why the file cannot be read, when it is there but cannot (it is not a
+    // regular file, say); empty when it reads or is missing.
+    std::string Problem() const;
     // Sets the entry to "%d" of value. False when the existing file cannot be
     // read, the names cannot be stored, or the file cannot be replaced; the
-    // old file is then left as it was.
-    bool WriteInt(const std::string& section, const std::string& entry, int value);
+    // old file is then left as it was. Waits while another program writes.
+    bool WriteInt(const std::string& section, const std::string& entry, int value) override;
 
     // $XDG_CONFIG_HOME (else $HOME/.config) + "/" + appName + ".INI".
     static std::string DefaultPathFor(const std::string& appName);

@@ -1,6 +1,7 @@
 #pragma once
 // Resources by number: dialog templates as control tables in dialog units,
-// strings, and pictures given as pixels. The product installs its table once.
+// strings, and pictures given as pixels. A program installs its table through
+// fw::Setup.
 #include <cstdint>
 #include <span>
 #include <string>

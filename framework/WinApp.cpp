@@ -4,6 +4,7 @@
 #include <QStyleFactory>
 
 #include <optional>
+#include <utility>
 
 #include "framework/AppName.h"
 #include "framework/Host.h"
@@ -65,7 +66,7 @@ CWinApp* AfxGetApp() { return g_app; }
 
 namespace fw {
 
-void SetHelpText(const std::string& text) { HelpText() = text; }
+std::string SetHelpText(std::string text) { return std::exchange(HelpText(), std::move(text)); }
 
 int RunApplication(int argc, char** argv, CWinApp& app, const std::function<bool()>& startup)
 {

@@ -35,7 +35,8 @@ namespace fw {
 // code 1) and then app's InitInstance. Returns the exit code.
 int RunApplication(int argc, char** argv, CWinApp& app, const std::function<bool()>& startup = {});
 
-// The text that the Help command shows; the product sets it.
-void SetHelpText(const std::string& text);
+// The text that the Help command shows (fw::Setup sets it); returns the
+// text it replaces.
+std::string SetHelpText(std::string text);
 
 } // namespace fw

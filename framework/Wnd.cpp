@@ -9,12 +9,37 @@
 #include "framework/WindowDrawing.h"
 
 namespace {
-std::function<void()>& CommandDoneHandler()
-{
-    static std::function<void()> handler;
-    return handler;
-}
+fw::CommandHooks g_commandHooks;
 int g_commandDepth = 0;
+
+// One handler's run: at the outermost level a new operation for the port
+// back end and the begin hook, and the end hook however the handler ends.
+class CommandRun {
+public:
+    explicit CommandRun(UINT id)
+    {
+        if (g_commandDepth == 0) {
+            fw::CurrentHost().Port().BeginOperation();
+            if (g_commandHooks.begin && !g_commandHooks.begin(id))
+                return;
+        }
+        ++g_commandDepth;
+        m_began = true;
+    }
+    ~CommandRun()
+    {
+        if (!m_began)
+            return;
+        if (--g_commandDepth == 0 && g_commandHooks.end)
+            g_commandHooks.end();
+    }
+    CommandRun(const CommandRun&) = delete;
+    CommandRun& operator=(const CommandRun&) = delete;
+    bool Began() const { return m_began; }
+
+private:
+    bool m_began = false;
+};
 } // namespace
 
 CWnd::CWnd() = default;
@@ -74,16 +99,13 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
     });
     if (!entry)
         return FALSE;
+    const CommandRun run(id);
+    if (!run.Began())
+        return TRUE;
     const CurrentMessage saved = m_current;
     m_current = {WM_COMMAND, wParam, lParam};
-    if (g_commandDepth == 0)
-        fw::CurrentHost().Port().BeginOperation();
-    ++g_commandDepth;
     entry->thunk(this, wParam, lParam);
-    --g_commandDepth;
     m_current = saved;
-    if (g_commandDepth == 0 && CommandDoneHandler())
-        CommandDoneHandler()();
     return TRUE;
 }
 
@@ -188,7 +210,7 @@ CWnd* FromHandle(HWND hWnd) { return fw::window::PermanentWrapper(hWnd); }
 
 namespace fw {
 
-void SetCommandDoneHandler(std::function<void()> handler) { CommandDoneHandler() = std::move(handler); }
+void SetCommandHooks(CommandHooks hooks) { g_commandHooks = std::move(hooks); }
 
 LRESULT SendMessageTo(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {

@@ -97,7 +97,13 @@ CWnd* FromHandle(HWND hWnd);
 namespace fw {
 // Sends msg to a window: to its attached object, else to its default handling.
 LRESULT SendMessageTo(HWND hWnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
-// Called after each command or notification handler that ran while no other
-// handler was running: once at the end of every operation a button starts.
-void SetCommandDoneHandler(std::function<void()> handler);
+// Bracket each command or notification handler that runs while no other
+// handler is running: every operation a button starts. begin runs first and
+// may refuse the command (it is then not handled); end runs after a handler
+// that began, also when the handler ends by an exception.
+struct CommandHooks {
+    std::function<bool(UINT id)> begin;
+    std::function<void()> end;
+};
+void SetCommandHooks(CommandHooks hooks);
 }

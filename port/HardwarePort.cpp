@@ -22,11 +22,13 @@
 
 #include "framework/AppName.h"
 #include "framework/Host.h"
+#include "port/ParallelPort.h"
 
 namespace hw {
 namespace {
 
-constexpr std::uint16_t kStandardBases[] = {0x378, 0x278, 0x3BC};
+constexpr std::uint16_t kStandardBases[] = {CParallelPort::kLpt1Address, CParallelPort::kLpt2Address,
+                                            CParallelPort::kLpt3ClassicAddress};
 constexpr int kDataRegister = 0;
 constexpr int kStatusRegister = 1;
 constexpr unsigned kRegisterCount = 3;
@@ -195,7 +197,8 @@ HardwarePortBackend::Port& HardwarePortBackend::Reached(std::uint16_t address)
     Port& unknown = ports_.emplace_back(Port{address});
     ReportUnreachable(unknown,
                       {"The kernel reports no parallel port at " + Hex(address)
-                       + ", and it is not one of the standard addresses 0x378, 0x278 and 0x3BC."},
+                       + ", and it is not one of the standard addresses " + Hex(kStandardBases[0]) + ", "
+                       + Hex(kStandardBases[1]) + " and " + Hex(kStandardBases[2]) + "."},
                       {"choose one of the parallel ports in the port settings"});
     return unknown;
 }

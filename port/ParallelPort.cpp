@@ -5,9 +5,6 @@
 namespace {
 constexpr int kStatusMask = 0x80;   // Busy is inverted by the port
 constexpr int kControlMask = 0x0B;  // nStrobe, nAutoFeed and nSelectIn are inverted
-constexpr std::uint16_t kLpt1 = 0x378;
-constexpr std::uint16_t kLpt2 = 0x278;
-constexpr std::uint16_t kLpt3Classic = 0x3BC;
 
 // Base 0 means that no port has been chosen: nothing is reached.
 int In(std::uint16_t base, int offset) { return base != 0 ? fw::_inp(static_cast<std::uint16_t>(base + offset)) : 0xFF; }
@@ -26,10 +23,10 @@ void CParallelPort::SetPort(int portNumber)
 {
     switch (portNumber) {
     case 1:
-        m_baseAddress = kLpt1;
+        m_baseAddress = kLpt1Address;
         break;
     case 2:
-        m_baseAddress = kLpt2;
+        m_baseAddress = kLpt2Address;
         break;
     case 3:
         m_baseAddress = Lpt3Address(hw::ReadParportList());
@@ -42,9 +39,9 @@ void CParallelPort::SetPort(int portNumber)
 std::uint16_t CParallelPort::Lpt3Address(const std::vector<hw::ParportInfo>& kernelPorts)
 {
     for (const hw::ParportInfo& port : kernelPorts)
-        if (port.base != kLpt1 && port.base != kLpt2 && port.base != 0)
+        if (port.base != kLpt1Address && port.base != kLpt2Address && port.base != 0)
             return port.base;
-    return kLpt3Classic;
+    return kLpt3ClassicAddress;
 }
 
 void CParallelPort::WriteData(int value) { WriteData(m_baseAddress, value); }
@@ -58,3 +55,8 @@ int CParallelPort::ReadData(std::uint16_t base) { return In(base, 0); }
 void CParallelPort::WriteControl(std::uint16_t base, int value) { Out(base, 2, value ^ kControlMask); }
 int CParallelPort::ReadControl(std::uint16_t base) { return In(base, 2) ^ kControlMask; }
 int CParallelPort::ReadStatus(std::uint16_t base) { return In(base, 1) ^ kStatusMask; }
+
+std::vector<std::uint16_t> CParallelPort::LptAddresses(const std::vector<hw::ParportInfo>& kernelPorts)
+{
+    return {kLpt1Address, kLpt2Address, Lpt3Address(kernelPorts)};
+}

@@ -10,6 +10,11 @@
 
 class CParallelPort : public CObject {
 public:
+    static constexpr std::uint16_t kLpt1Address = 0x378;
+    static constexpr std::uint16_t kLpt2Address = 0x278;
+    // LPT3's address when the kernel lists no other port.
+    static constexpr std::uint16_t kLpt3ClassicAddress = 0x3BC;
+
     CParallelPort();
     ~CParallelPort() override;
 
@@ -35,6 +40,8 @@ public:
     // LPT3: the first port the kernel lists whose base is neither LPT1's nor
     // LPT2's, else the classic 0x3BC.
     static std::uint16_t Lpt3Address(const std::vector<hw::ParportInfo>& kernelPorts);
+    // The base addresses of LPT1, LPT2 and LPT3, in that order.
+    static std::vector<std::uint16_t> LptAddresses(const std::vector<hw::ParportInfo>& kernelPorts);
 
 private:
     std::uint16_t m_baseAddress;

@@ -25,11 +25,13 @@ public:
 
     const std::string& Path() const { return path_; }
 
+    // Reads the file without waiting on it: a FIFO or device is refused.
     ChipFileLoad Load() const;
 
-    // Writes contents atomically, creating the folder if needed. Refuses,
-    // leaving the file as it is, when the file there cannot be loaded as a
-    // chip file: whatever the user keeps there is never lost to a save.
+    // Writes contents through fw::ReplaceFile, creating the folder if needed.
+    // Refuses, leaving the file as it is, when the file there cannot be
+    // loaded as a chip file: whatever the user keeps there is never lost to a
+    // save.
     bool Save(const ChipContents& contents, std::string* error = nullptr) const;
 
 private:

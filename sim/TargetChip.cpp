@@ -43,6 +43,12 @@ TargetChip::TargetChip(fw::IClock& clock, ChipContents contents, ChipFaults faul
     contents_.lockBits &= kLockBitsMask;
 }
 
+void TargetChip::LoadContents(const ChipContents& contents)
+{
+    contents_ = contents;
+    contents_.lockBits &= kLockBitsMask;
+}
+
 void TargetChip::SetPinObserver(std::function<void(const PinLevels&)> observer)
 {
     observer_ = std::move(observer);

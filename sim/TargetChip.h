@@ -40,6 +40,9 @@ public:
     bool Miso() const;
 
     const ChipContents& Contents() const { return contents_; }
+    // The flash and lock bits become contents, as when the chip file was
+    // changed by another program between two operations.
+    void LoadContents(const ChipContents& contents);
     const FlashImage& Flash() const { return contents_.flash; }
     std::uint8_t LockBits() const { return contents_.lockBits; }
     bool InProgrammingMode() const { return programming_; }

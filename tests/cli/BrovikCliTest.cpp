@@ -85,22 +85,14 @@ class BrovikCliTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char* sub : {"home", "config", "data", "runtime"})
-            fs::create_directory(dir_ / sub);
-        fs::permissions(dir_ / "runtime", fs::perms::owner_all);
+        environment_ = test::UserEnvironmentIn(dir_);
         chip_ = dir_ / "chip.bin";
     }
-
-    // No display and no platform choice: the program must manage without.
-    std::vector<std::string> Environment() const
-    {
-        return {"PATH=/usr/bin:/bin", "HOME=" + (dir_ / "home").string(), "XDG_CONFIG_HOME=" + (dir_ / "config").string(),
-                "XDG_DATA_HOME=" + (dir_ / "data").string(), "XDG_RUNTIME_DIR=" + (dir_ / "runtime").string()};
-    }
+    const std::vector<std::string>& Environment() const { return environment_; }
     CliResult Run(const std::vector<std::string>& arguments, StandardOutput output = StandardOutput::Pipe,
                   const std::optional<std::string>& standardInput = std::nullopt) const
     {
-        return RunCli(arguments, Environment(), output, standardInput);
+        return RunCli(arguments, Environment(), {output, standardInput, {}});
     }
     // On the simulated chip of this test, with simulated time.
     CliResult RunSim(std::vector<std::string> arguments) const
@@ -142,6 +134,7 @@ protected:
     test::TempDir temp_;
     const fs::path& dir_ = temp_.Path();
     fs::path chip_;
+    std::vector<std::string> environment_;
 };
 
 TEST_F(BrovikCliTest, AutoThenReadGivesTheImageBack)
@@ -430,8 +423,7 @@ TEST_F(BrovikCliTest, SigintStopsProgramAtAnAddressAndKeepsWhatWasWritten)
 {
     const std::vector<std::uint8_t> image = Pattern(1000);
     const CliResult result = RunCli({"--port", "sim", "--chip", chip_.string(), "program", WriteHex("image.hex", image)},
-                                    Environment(), StandardOutput::Pipe, std::nullopt,
-                                    test::SignalWhen{"Program Flash 5%", SIGINT});
+                                    Environment(), {}, test::SignalWhen{"Program Flash 5%", SIGINT});
 
     EXPECT_EQ(result.exitStatus, 130) << result.err;
     ASSERT_TRUE(result.signalToExit);

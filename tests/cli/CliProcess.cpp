@@ -1,6 +1,7 @@
 #include "tests/cli/CliProcess.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -8,7 +9,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <csignal>
 #include <sstream>
 
 namespace test {
@@ -57,40 +57,40 @@ void Drain(int outFd, int errFd, std::string& out, std::string& err, pid_t child
 
 } // namespace
 
-CliResult RunCli(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-                 StandardOutput output, const std::optional<std::string>& standardInput,
-                 const std::optional<SignalWhen>& signalWhen)
+std::unique_ptr<CliChild> StartCli(const std::vector<std::string>& arguments,
+                                   const std::vector<std::string>& environment, const CliStart& start)
 {
-    CliResult result;
     int outRead = -1, outWrite = -1, errPipe[2];
-    if (output == StandardOutput::Terminal) {
+    if (start.output == StandardOutput::Terminal) {
         if (::openpty(&outRead, &outWrite, nullptr, nullptr, nullptr) != 0)
-            return result;
+            return std::make_unique<CliChild>(-1, -1, -1);
         ::fcntl(outRead, F_SETFD, FD_CLOEXEC);
     } else {
         int outPipe[2];
         if (::pipe2(outPipe, O_CLOEXEC) != 0)
-            return result;
+            return std::make_unique<CliChild>(-1, -1, -1);
         outRead = outPipe[0];
         outWrite = outPipe[1];
     }
     if (::pipe2(errPipe, O_CLOEXEC) != 0)
-        return result;
+        return std::make_unique<CliChild>(-1, -1, -1);
     // Written whole before the child starts, so that a child that stops
     // reading early cannot leave this process blocked or signalled.
     int inputRead = -1;
-    if (standardInput) {
+    if (start.standardInput) {
         int inputPipe[2];
         if (::pipe2(inputPipe, O_CLOEXEC) != 0)
-            return result;
-        const ssize_t written = ::write(inputPipe[1], standardInput->data(), standardInput->size());
+            return std::make_unique<CliChild>(-1, -1, -1);
+        const std::string& input = *start.standardInput;
+        const ssize_t written = ::write(inputPipe[1], input.data(), input.size());
         ::close(inputPipe[1]);
-        if (written != static_cast<ssize_t>(standardInput->size()))
-            return result;
+        if (written != static_cast<ssize_t>(input.size()))
+            return std::make_unique<CliChild>(-1, -1, -1);
         inputRead = inputPipe[0];
     }
 
-    std::vector<std::string> argv{BROVIK_CLI_PATH};
+    std::vector<std::string> argv = start.launcher;
+    argv.push_back(BROVIK_CLI_PATH);
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     std::vector<char*> argPointers;
     for (std::string& a : argv)
@@ -114,17 +114,48 @@ CliResult RunCli(const std::vector<std::string>& arguments, const std::vector<st
     ::close(errPipe[1]);
     if (inputRead >= 0)
         ::close(inputRead);
+    return std::make_unique<CliChild>(child, outRead, errPipe[0]);
+}
+
+CliResult CliChild::Wait(const std::optional<SignalWhen>& signalWhen)
+{
+    CliResult result;
     std::optional<std::int64_t> signalledAt;
-    if (child > 0)
-        Drain(outRead, errPipe[0], result.out, result.err, child, signalWhen, signalledAt);
-    ::close(outRead);
-    ::close(errPipe[0]);
+    if (pid_ > 0)
+        Drain(outFd_, errFd_, result.out, result.err, pid_, signalWhen, signalledAt);
+    ::close(outFd_);
+    ::close(errFd_);
     int status = 0;
-    if (child > 0 && ::waitpid(child, &status, 0) == child)
+    if (pid_ > 0 && ::waitpid(pid_, &status, 0) == pid_)
         result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     if (signalledAt)
         result.signalToExit = NowMicroseconds() - *signalledAt;
+    waited_ = true;
     return result;
+}
+
+CliChild::~CliChild()
+{
+    if (!waited_ && pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        Wait();
+    }
+}
+
+CliResult RunCli(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
+                 const CliStart& start, const std::optional<SignalWhen>& signalWhen)
+{
+    return StartCli(arguments, environment, start)->Wait(signalWhen);
+}
+
+std::vector<std::string> UserEnvironmentIn(const std::filesystem::path& folder)
+{
+    for (const char* sub : {"home", "config", "data", "runtime"})
+        std::filesystem::create_directory(folder / sub);
+    std::filesystem::permissions(folder / "runtime", std::filesystem::perms::owner_all);
+    return {"PATH=/usr/bin:/bin", "HOME=" + (folder / "home").string(),
+            "XDG_CONFIG_HOME=" + (folder / "config").string(), "XDG_DATA_HOME=" + (folder / "data").string(),
+            "XDG_RUNTIME_DIR=" + (folder / "runtime").string()};
 }
 
 std::vector<std::string> Lines(const std::string& text)

@@ -13,10 +13,9 @@
 #include "cli/SessionClock.h"
 #include "cli/StatusPrinter.h"
 #include "cli/StopSignals.h"
-#include "framework/AtomicFile.h"
-#include "framework/Host.h"
-#include "sim/SimulatedPort.h"
-#include "sim/TargetChip.h"
+#include "framework/SafeFile.h"
+#include "port/ParallelPort.h"
+#include "sim/SimulatedRig.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -25,23 +24,22 @@ constexpr std::uint32_t kStopAfterByte = 99;
 
 TEST(CliRunStop, SigintDuringProgramReleasesTheTargetAndNamesTheNextAddress)
 {
-    (void)theApp;  // installs the dialog resources
     cli::SessionClock clock(cli::SessionClock::Mode::Virtual);
-    sim::TargetChip chip(clock);
-    sim::SimulatedPort port(chip);
-    port.AddBase(0x378);
+    const std::uint16_t lpt1[] = {CParallelPort::kLpt1Address};
+    sim::SimulatedRig rig(clock, lpt1);
+    sim::TargetChip& chip = rig.chip;
     std::ostringstream out;
     std::ostringstream errors;
     cli::StatusPrinter status(out, cli::StatusPrinter::Style::Lines);
-    cli::ConsoleHost host(port, clock, status, errors);
+    cli::ConsoleHost host(rig.port, clock, status, errors);
     host.WriteProfileInt("BROVIK", "LPT PORT", 1);
-    fw::IHost* const previous = fw::InstallHost(&host);
+    const fw::Setup setup = SetUpBrovik(host);
 
     std::vector<std::uint8_t> image(200);
     for (std::size_t i = 0; i < image.size(); ++i)
         image[i] = static_cast<std::uint8_t>(i + 1);
     test::TempDir dir;
-    ASSERT_TRUE(fw::WriteFileAtomically(dir.File("image.hex"), cli::IntelHexText(image), nullptr));
+    ASSERT_TRUE(fw::ReplaceFile(dir.File("image.hex"), cli::IntelHexText(image), fw::NonRegularFile::Refuse));
 
     // The signal comes while the chip takes byte 99, as a person's Ctrl-C would.
     sim::PinLevels last{};
@@ -62,7 +60,6 @@ TEST(CliRunStop, SigintDuringProgramReleasesTheTargetAndNamesTheNextAddress)
         const cli::StopSignals stopSignals;
         exitStatus = cli::CliRun(host, status, errors).Run(options);
     }
-    fw::InstallHost(previous);
 
     EXPECT_TRUE(raised);
     EXPECT_EQ(exitStatus, 130);

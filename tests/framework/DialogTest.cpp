@@ -85,7 +85,7 @@ class DialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        fw::InstallResources(&resources);
+        setup.emplace(host, &resources);
         ASSERT_TRUE(dialog.Create());
         QWidget* window = Widget(kFirst)->window();
         QApplication::setActiveWindow(window);
@@ -94,7 +94,7 @@ protected:
     void TearDown() override
     {
         dialog.DestroyWindow();
-        fw::InstallResources(nullptr);
+        setup.reset();
     }
 
     QWidget* Widget(int id) { return fw::WidgetOf(dialog.GetDlgItemHandle(id)); }
@@ -104,6 +104,7 @@ protected:
 
     test::TestHost host;
     Resources resources;
+    std::optional<fw::Setup> setup;
     TestDialog dialog;
 };
 

@@ -26,12 +26,19 @@
 #include "app/Brovik.h"
 #include "app/BrovikDlg.h"
 #include "framework/Host.h"
+#include "framework/MemorySettings.h"
 
 namespace {
 
 // Answers the file dialog with the input's file and records the boxes.
 class FuzzHost final : public fw::IHost {
 public:
+    FuzzHost()
+    {
+        // A port and the shortest delays chosen, as a user would have them.
+        for (const char* entry : {"LPT PORT", "DELAY BIT", "DELAY BYTE"})
+            m_settings.WriteInt("BROVIK", entry, 1);
+    }
     INT_PTR RunModal(CDialog&) override { return IDOK; }
     int MessageBox(CWnd*, const std::string& text, const std::string&, UINT) override
     {
@@ -45,20 +52,21 @@ public:
     }
     void Sleep(std::uint32_t) override {}
     std::int64_t NowMicroseconds() override { return ++m_now; }
-    int GetProfileInt(const std::string&, const std::string&, int) override { return 1; }
-    bool WriteProfileInt(const std::string&, const std::string&, int) override { return true; }
+    fw::ISettingsStore& Settings() override { return m_settings; }
     fw::IPortBackend& Port() override { return m_port; }
 
     std::string chosenPath;
     std::vector<std::string> boxes;
 
 private:
+    fw::MemorySettings m_settings;
     fw::NoPortBackend m_port;
     std::int64_t m_now = 0;
 };
 
 struct Rig {
     FuzzHost host;
+    const fw::Setup setup = SetUpBrovik(host);
     CBrovikDlg dlg;
     int file = -1;
 };
@@ -77,9 +85,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static QApplication app(*argc, *argv);
-    (void)theApp;  // installs the dialog resources
     g_rig = new Rig;
-    fw::InstallHost(&g_rig->host);
     theApp.m_pMainWnd = &g_rig->dlg;
     Check(g_rig->dlg.Create());
     g_rig->file = ::memfd_create("hex_fuzz", MFD_CLOEXEC);

@@ -14,6 +14,8 @@
 
 #include "framework/AppName.h"
 #include "framework/Host.h"
+#include "framework/MemorySettings.h"
+#include "framework/Setup.h"
 #include "port/HardwarePort.h"
 
 namespace {
@@ -114,23 +116,20 @@ public:
     }
     bool GetOpenFileName(CWnd*, const std::string&, std::string&) override { return false; }
     void Sleep(std::uint32_t) override {}
-    int GetProfileInt(const std::string&, const std::string&, int defaultValue) override { return defaultValue; }
-    bool WriteProfileInt(const std::string&, const std::string&, int) override { return false; }
+    fw::ISettingsStore& Settings() override { return settings_; }
     fw::IPortBackend& Port() override { return noPort_; }
     std::int64_t NowMicroseconds() override { return 0; }
 
 private:
+    fw::MemorySettings settings_;
     fw::NoPortBackend noPort_;
 };
 
 class HardwarePortTest : public ::testing::Test {
 protected:
-    void SetUp() override { previousHost_ = fw::InstallHost(&host_); }
-    void TearDown() override { fw::InstallHost(previousHost_); }
-
     FakePortSystem system_;
     RecordingHost host_;
-    fw::IHost* previousHost_ = nullptr;
+    const fw::Setup setup_{host_};
 };
 
 TEST_F(HardwarePortTest, PpdevIsClaimedOnceAndCarriesRawRegisterBytes)

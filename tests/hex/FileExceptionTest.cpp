@@ -81,6 +81,7 @@ TEST(FileExceptionTest, FaultWithoutANameSpeaksOfAnUnnamedFile)
 TEST(FileExceptionTest, ReportShowsTheMessageWithTheStopIcon)
 {
     test::TestHost host;
+    const fw::Setup setup(host);
     CFileException(CFileException::fileNotFound, ENOENT, kName).ReportError();
 
     ASSERT_EQ(host.boxes.size(), 1u);

@@ -31,6 +31,7 @@ class ParallelPortTest : public ::testing::Test {
 protected:
     ParallelPortTest() { host.SetPort(backend); }
     test::TestHost host;
+    const fw::Setup setup{host};
     ScriptedPort backend;
     CParallelPort port;
 };

@@ -85,9 +85,11 @@ void IspHost::EraseChip()
 }
 
 Rig::Rig(const sim::ChipContents& contents, const sim::ChipFaults& faults)
-    : chip(clock, contents, faults), port(chip), host(port)
+    : rig(clock, std::span<const std::uint16_t>(&kPortBase, 1), contents, faults),
+      chip(rig.chip),
+      port(rig.port),
+      host(port)
 {
-    port.AddBase(kPortBase);
 }
 
 sim::ChipContents PatternedContents()

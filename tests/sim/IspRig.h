@@ -8,12 +8,12 @@
 #include "framework/PortIo.h"
 #include "sim/ChipContents.h"
 #include "sim/ChipFaults.h"
-#include "sim/SimulatedPort.h"
-#include "sim/TargetChip.h"
+#include "port/ParallelPort.h"
+#include "sim/SimulatedRig.h"
 
 namespace simtest {
 
-inline constexpr std::uint16_t kPortBase = 0x378;
+inline constexpr std::uint16_t kPortBase = CParallelPort::kLpt1Address;
 inline constexpr std::uint16_t kStatusRegister = kPortBase + 1;
 inline constexpr std::uint16_t kControlRegister = kPortBase + 2;
 inline constexpr std::uint8_t kMisoStatusBit = 0x40;
@@ -59,8 +59,9 @@ struct Rig {
     explicit Rig(const sim::ChipContents& contents = {}, const sim::ChipFaults& faults = {});
 
     ManualClock clock;
-    sim::TargetChip chip;
-    sim::SimulatedPort port;
+    sim::SimulatedRig rig;
+    sim::TargetChip& chip;
+    sim::SimulatedPort& port;
     IspHost host;
 };
 

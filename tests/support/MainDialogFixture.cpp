@@ -9,17 +9,14 @@
 #include <utility>
 
 #include "framework/QtBridge.h"
+#include "port/ParallelPort.h"
 
 namespace test {
 
 // Passes everything on to the test host and notes the moment of each sleep.
 class MainDialogTest::SleepWatch final : public fw::IHost {
 public:
-    SleepWatch(TestHost& host, std::function<void()> onSleep)
-        : m_host(host), m_onSleep(std::move(onSleep)), m_previous(fw::InstallHost(this))
-    {
-    }
-    ~SleepWatch() override { fw::InstallHost(m_previous); }
+    SleepWatch(TestHost& host, std::function<void()> onSleep) : m_host(host), m_onSleep(std::move(onSleep)) {}
 
     INT_PTR RunModal(CDialog& dialog) override { return m_host.RunModal(dialog); }
     int MessageBox(CWnd* owner, const std::string& text, const std::string& caption, UINT type) override
@@ -36,26 +33,19 @@ public:
         m_host.Sleep(ms);
     }
     std::int64_t NowMicroseconds() override { return m_host.NowMicroseconds(); }
-    int GetProfileInt(const std::string& section, const std::string& entry, int defaultValue) override
-    {
-        return m_host.GetProfileInt(section, entry, defaultValue);
-    }
-    bool WriteProfileInt(const std::string& section, const std::string& entry, int value) override
-    {
-        return m_host.WriteProfileInt(section, entry, value);
-    }
+    fw::ISettingsStore& Settings() override { return m_host.Settings(); }
     fw::IPortBackend& Port() override { return m_host.Port(); }
 
 private:
     TestHost& m_host;
     std::function<void()> m_onSleep;
-    fw::IHost* m_previous;
 };
 
-MainDialogTest::MainDialogTest() : port(m_nothing)
+MainDialogTest::MainDialogTest()
+    : port(m_nothing),
+      m_sleepWatch(std::make_unique<SleepWatch>(host, [this] { atSleep.push_back(Now()); })),
+      m_setup(SetUpBrovik(*m_sleepWatch))
 {
-    (void)theApp;  // the application object installs the resources
-    m_sleepWatch = std::make_unique<SleepWatch>(host, [this] { atSleep.push_back(Now()); });
     UseChip();
     host.SetPort(port);
     host.onBox = [this](const ShownBox&) {
@@ -74,10 +64,11 @@ MainDialogTest::~MainDialogTest()
 
 void MainDialogTest::UseChip(const sim::ChipContents& contents, const sim::ChipFaults& faults)
 {
-    simPort.reset();
-    chip = std::make_unique<sim::TargetChip>(host, contents, faults);
-    simPort = std::make_unique<sim::SimulatedPort>(*chip);
-    simPort->AddBase(0x378);
+    static constexpr std::uint16_t kBases[] = {CParallelPort::kLpt1Address};
+    rig.reset();
+    rig = std::make_unique<sim::SimulatedRig>(host, kBases, contents, faults);
+    chip = &rig->chip;
+    simPort = &rig->port;
     port.Retarget(*simPort);
     WatchPins();
 }

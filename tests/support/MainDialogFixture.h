@@ -1,6 +1,7 @@
 #pragma once
-// The main dialog on the test host, wired to a simulated adapter and chip at
-// LPT1 (0x378) through a recording port, created modelessly on real widgets.
+// The main dialog on the test host, wired to the simulated rig through a
+// recording port, created modelessly on real widgets. The adapter answers at
+// LPT1's base address.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -12,8 +13,8 @@
 
 #include "app/Brovik.h"
 #include "app/BrovikDlg.h"
-#include "sim/SimulatedPort.h"
-#include "sim/TargetChip.h"
+#include "framework/Setup.h"
+#include "sim/SimulatedRig.h"
 #include "tests/support/RecordingPort.h"
 #include "tests/support/TestHost.h"
 
@@ -54,7 +55,7 @@ protected:
     MainDialogTest();
     ~MainDialogTest() override;
 
-    // Replaces the chip (and the port it hangs on) with a new one.
+    // Replaces the rig with a new one: a new chip on a new simulated port.
     void UseChip(const sim::ChipContents& contents = {}, const sim::ChipFaults& faults = {});
     // The stored "LPT PORT" (written before Start); 0 removes nothing, it is
     // simply never written.
@@ -71,8 +72,9 @@ protected:
     bool TargetReleased() const;
 
     TestHost host;
-    std::unique_ptr<sim::TargetChip> chip;
-    std::unique_ptr<sim::SimulatedPort> simPort;
+    std::unique_ptr<sim::SimulatedRig> rig;
+    sim::TargetChip* chip = nullptr;
+    sim::SimulatedPort* simPort = nullptr;
     RecordingPort port;
     std::unique_ptr<CBrovikDlg> dlg;
     // The status text at each box, in order.
@@ -98,6 +100,7 @@ private:
     Moment Now();
 
     std::unique_ptr<SleepWatch> m_sleepWatch;
+    const fw::Setup m_setup;
     bool m_lastCommandNoted = true;
 };
 

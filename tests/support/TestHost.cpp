@@ -5,9 +5,7 @@
 #include "framework/Dialog.h"
 
 namespace test {
-TestHost::TestHost() : m_ini(m_dir.File("brovik.INI")) { m_previous = fw::InstallHost(this); }
-
-TestHost::~TestHost() { fw::InstallHost(m_previous); }
+TestHost::TestHost() : m_ini(m_dir.File("brovik.INI")) {}
 
 INT_PTR TestHost::RunModal(CDialog& dialog)
 {
@@ -35,17 +33,7 @@ void TestHost::Sleep(std::uint32_t ms)
 {
     sleeps.push_back(ms);
     journal.push_back({Event::Sleep, {}, ms});
-    m_nowMicroseconds += static_cast<std::int64_t>(ms) * 1000;
-}
-
-int TestHost::GetProfileInt(const std::string& section, const std::string& entry, int defaultValue)
-{
-    return m_ini.GetInt(section, entry, defaultValue);
-}
-
-bool TestHost::WriteProfileInt(const std::string& section, const std::string& entry, int value)
-{
-    return m_ini.WriteInt(section, entry, value);
+    m_clock.Advance(ms);
 }
 
 std::uint32_t TestHost::TotalSleptMs() const { return std::accumulate(sleeps.begin(), sleeps.end(), 0u); }

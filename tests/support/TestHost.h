@@ -4,11 +4,14 @@
 // keeps settings in a temporary INI file.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "framework/Host.h"
 #include "framework/IniFile.h"
+#include "framework/Setup.h"
+#include "framework/VirtualClock.h"
 #include "tests/support/TempDir.h"
 
 namespace test {
@@ -28,16 +31,15 @@ struct Event {
 
 class TestHost final : public fw::IHost {
 public:
+    // Installed by the test through fw::Setup (SetUpBrovik for the dialog).
     TestHost();
-    ~TestHost() override;
 
     INT_PTR RunModal(CDialog& dialog) override;
     int MessageBox(CWnd* owner, const std::string& text, const std::string& caption, UINT type) override;
     bool GetOpenFileName(CWnd* owner, const std::string& filter, std::string& path) override;
     void Sleep(std::uint32_t ms) override;
-    std::int64_t NowMicroseconds() override { return m_nowMicroseconds; }
-    int GetProfileInt(const std::string& section, const std::string& entry, int defaultValue) override;
-    bool WriteProfileInt(const std::string& section, const std::string& entry, int value) override;
+    std::int64_t NowMicroseconds() override { return m_clock.NowMicroseconds(); }
+    fw::ISettingsStore& Settings() override { return m_ini; }
     fw::IPortBackend& Port() override { return *m_port; }
 
     void SetPort(fw::IPortBackend& port) { m_port = &port; }
@@ -62,8 +64,7 @@ private:
     fw::IniFile m_ini;
     fw::NoPortBackend m_noPort;
     fw::IPortBackend* m_port = &m_noPort;
-    std::int64_t m_nowMicroseconds = 1;
-    fw::IHost* m_previous = nullptr;
+    fw::VirtualClock m_clock;
 };
 
 } // namespace test

@@ -15,6 +15,7 @@
 #include "framework/GdiImpl.h"
 #include "framework/Icon.h"
 #include "framework/Resources.h"
+#include "tests/support/TestHost.h"
 
 namespace {
 
@@ -137,9 +138,9 @@ private:
 TEST_F(MemoryContext, DrawIconPaintsTheIconsOpaquePixelsOnly)
 {
     IconResources resources;
-    fw::InstallResources(&resources);
+    test::TestHost host;
+    const fw::Setup setup(host, &resources);
     const HICON icon = fw::LoadIconResource(kIconId);
-    fw::InstallResources(nullptr);
     ASSERT_NE(icon, nullptr);
 
     EXPECT_TRUE(dc.DrawIcon(4, 6, icon));

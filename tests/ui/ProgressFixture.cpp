@@ -73,7 +73,7 @@ LRESULT CountingProgressCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 void ProgressFixture::SetUp()
 {
     m_resources = std::make_unique<Resources>();
-    fw::InstallResources(m_resources.get());
+    m_setup.emplace(host, m_resources.get());
     m_dialog = std::make_unique<CDialog>(kTemplate);
     ASSERT_TRUE(m_dialog->Create());
     QWidget* window = fw::WidgetOf(m_dialog->m_hWnd);
@@ -83,7 +83,7 @@ void ProgressFixture::SetUp()
 void ProgressFixture::TearDown()
 {
     m_dialog->DestroyWindow();
-    fw::InstallResources(nullptr);
+    m_setup.reset();
 }
 
 void ProgressFixture::AttachTo(int id)

@@ -69,6 +69,7 @@ protected:
 private:
     class Resources;
     std::unique_ptr<ResourceTable> m_resources;
+    std::optional<fw::Setup> m_setup;
     std::unique_ptr<CDialog> m_dialog;
 };
 
