@@ -160,10 +160,10 @@ def hexes(command):
     return " ".join(f"{b:02X}" for b in command)
 
 
-def check_case(name, spec, run, window, ports):
-    base = spec["base"]
+def check_case(name, case, run, window, ports):
+    base = case["base"]
     device = ports.get(base, "(no device)")
-    print(f"\n== {name}: brovik-cli {spec['operation']} on 0x{base:X} ({device}), expected access: {spec['access']}")
+    print(f"\n== {name}: brovik-cli {case['operation']} on 0x{base:X} ({device}), expected access: {case['access']}")
     if run is None or window is None:
         fail(name, "the run is missing from the console or the trace")
         return
@@ -180,30 +180,30 @@ def check_case(name, spec, run, window, ports):
         print(f"  parallel port trace agrees: {len(window['parallel'])} register accesses")
 
     said = "\n".join(run["err"])
-    expected_status = 0 if spec["operation"] == "erase" else 1
+    expected_status = 0 if case["operation"] == "erase" else 1
     if run["status"] != expected_status:
         fail(name, f"exit status {run['status']}, expected {expected_status}")
     else:
         print(f"  exit status {run['status']} as expected")
 
-    if spec["access"] == "none":
+    if case["access"] == "none":
         if accesses:
             fail(name, f"{len(accesses)} register accesses, expected none")
         else:
             print("  no register access at all")
-        for words in spec.get("said", []):
+        for words in case.get("said", []):
             words = words.format(device=device)
             if words not in said:
                 fail(name, f'message lacks "{words}"')
             else:
                 print(f'  message says: "{words}"')
-        for words in spec.get("unsaid", []):
+        for words in case.get("unsaid", []):
             if words in said:
                 fail(name, f'message says "{words}", which does not belong there')
         return
 
     control_reads = sum(1 for k, o, _ in accesses if k == "read" and o == CONTROL)
-    if spec["access"] == "ppdev":
+    if case["access"] == "ppdev":
         # ppdev answers control reads from the kernel's copy: no register read.
         if control_reads:
             fail(name, f"{control_reads} control register reads: not the ppdev path")
@@ -228,14 +228,14 @@ def check_case(name, spec, run, window, ports):
     received = [to_bytes(replies[i:i + 24]) if None not in replies[i:i + 24] else None
                 for i in range(0, len(bits) - 1, 24)]
     first_reply = received[1][2] if len(received) > 1 and received[1] else None
-    expected = expected_commands(spec["operation"], first_reply)
+    expected = expected_commands(case["operation"], first_reply)
     print("  decoded ISP commands (MOSI at each rising SCK edge, MSB first):")
     for command, reply in zip(commands, received):
         print(f"    {hexes(command)}   (MISO: {hexes(reply) if reply else '?'})")
     if commands != expected:
         fail(name, "commands differ from the prescribed: " + " | ".join(hexes(c) for c in expected))
     else:
-        print(f"  commands are exactly those {spec['operation']} prescribes")
+        print(f"  commands are exactly those {case['operation']} prescribes")
     # Release: SCK high (the last edge), then MOSI high, then reset high.
     release = [(reg, ((v ^ CONTROL_INVERTED) & MOSI) if reg == "control" else (v & (SCK | RESET_LINE)))
                for reg, v in after_last_edge]
@@ -247,7 +247,7 @@ def check_case(name, spec, run, window, ports):
         fail(name, f"lines at the end: {levels}")
     else:
         print("  lines at the end: SCK, reset and MOSI high")
-    if spec["operation"] == "blank":
+    if case["operation"] == "blank":
         if CHECK_MESSAGE not in said or STATUS_BLANK_FAILED not in run["out"]:
             fail(name, "the chip-not-answering message and status are missing")
         else:
@@ -261,8 +261,8 @@ def main():
     runs, ports = read_console(console)
     windows = read_trace(trace)
     print("ports the guest kernel reports: " + ", ".join(f"{d} at 0x{b:X}" for b, d in sorted(ports.items())))
-    for name, spec in CASES.items():
-        check_case(name, spec, runs.get(name), windows.get(name), ports)
+    for name, case in CASES.items():
+        check_case(name, case, runs.get(name), windows.get(name), ports)
     print()
     if failures:
         print(f"kernel port test: {len(failures)} mismatches")
