@@ -140,7 +140,7 @@ ScreenRun ProgramFromTheKeyboard(std::size_t commands, const LinkCosts& link)
     const SteadyClock::time_point start = SteadyClock::now();
     QCoreApplication::sendEvent(program, &press);
     const double wall = MicrosecondsSince(start) / 1000;
-    Require(rig.host.boxes.empty() && dlg.m_progress.GetWindowText() == "Program Flash Ok", "Program did not succeed");
+    Require(rig.host.boxes.empty() && dlg.m_progress.GetWindowText() == texts::kProgramFlashOk, "Program did not succeed");
     Require(rig.host.PrescribedSleepMilliseconds() == kPrescribedMilliseconds,
             "Program asked for other sleeps than expected");
     const std::uint32_t sleeps = rig.host.SleepCount();
