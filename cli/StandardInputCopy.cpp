@@ -6,25 +6,9 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "framework/SafeFile.h"
+
 namespace cli {
-namespace {
-
-// Writes all of the bytes, or tells errno.
-bool WriteAll(int fd, const char* bytes, std::size_t count)
-{
-    while (count > 0) {
-        const ssize_t n = ::write(fd, bytes, count);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        bytes += n;
-        count -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-} // namespace
 
 StandardInputCopy::StandardInputCopy(std::size_t limit) : StandardInputCopy(STDIN_FILENO, limit) {}
 
@@ -48,8 +32,10 @@ StandardInputCopy::StandardInputCopy(int fd, std::size_t limit)
         }
         if (n == 0)
             return;
-        if (!WriteAll(copy_, buffer, static_cast<std::size_t>(n))) {
-            error_ = std::string("standard input could not be kept: ") + std::strerror(errno);
+        std::string writeError;
+        if (!fw::WriteToStream(copy_, std::string_view(buffer, static_cast<std::size_t>(n)), "the copy of standard input",
+                               &writeError)) {
+            error_ = "standard input could not be kept: " + writeError;
             return;
         }
         kept += static_cast<std::size_t>(n);
