@@ -10,10 +10,12 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QRect>
+#include <QStaticText>
 #include <QTransform>
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <type_traits>
@@ -248,6 +250,50 @@ void CDC::FillSolidRect(const CRect& rect, COLORREF colour)
     Paint(m_hDC, [&](QPainter& painter) { painter.fillRect(ToQt(rect), fw::ColorOf(colour)); });
 }
 
+namespace {
+
+// Laying out a line of text costs far more than drawing it, and a status line
+// is drawn over and over (twice a paint, in two colours): the last few lines
+// laid out in the painter's font, at its scale, are kept.
+const QStaticText& LaidOutLine(const QString& text, const QPainter& painter)
+{
+    struct Line {
+        QString text;
+        QFont font;
+        QTransform scale;
+        QStaticText laidOut;
+    };
+    const QFont& font = painter.font();
+    const QTransform toDevice = painter.combinedTransform();
+    const QTransform scale(toDevice.m11(), toDevice.m12(), toDevice.m21(), toDevice.m22(), 0, 0);
+    constexpr std::size_t kKept = 8;
+    static std::deque<Line> recent;  // the most recently drawn first
+    const auto found =
+        std::find_if(recent.begin(), recent.end(), [&](const Line& line) { return line.text == text && line.font == font && line.scale == scale; });
+    if (found != recent.end()) {
+        std::rotate(recent.begin(), found, found + 1);
+        return recent.front().laidOut;
+    }
+    QStaticText laidOut(text);
+    laidOut.setTextFormat(Qt::PlainText);
+    laidOut.prepare(scale, font);
+    recent.push_front({text, font, scale, std::move(laidOut)});
+    if (recent.size() > kKept)
+        recent.pop_back();
+    return recent.front().laidOut;
+}
+
+// Where a single line lands in box with the alignment of flags: the place
+// QPainter::drawText gives it.
+QRectF LineBounds(const QRect& box, int flags, const QSizeF& size)
+{
+    const qreal x = (flags & Qt::AlignHCenter) ? box.x() + (box.width() - size.width()) / 2 : box.x();
+    const qreal y = (flags & Qt::AlignVCenter) ? box.y() + (box.height() - size.height()) / 2 : box.y();
+    return {QPointF(x, y), size};
+}
+
+} // namespace
+
 int CDC::DrawText(const std::string& text, const CRect& rect, UINT format)
 {
     int height = 0;
@@ -255,9 +301,19 @@ int CDC::DrawText(const std::string& text, const CRect& rect, UINT format)
         const QString qtText = QString::fromStdString(text);
         const QRect box = ToQt(rect);
         const int flags = TextFlags(format);
-        if (m_hDC->state.bkMode == OPAQUE)
-            painter.fillRect(painter.boundingRect(box, flags, qtText).intersected(box), fw::ColorOf(m_hDC->state.bkColour));
+        const QColor background = fw::ColorOf(m_hDC->state.bkColour);
         painter.setPen(fw::ColorOf(m_hDC->state.textColour));
+        if (format & DT_SINGLELINE) {
+            const QStaticText& line = LaidOutLine(qtText, painter);
+            const QRectF bounds = LineBounds(box, flags, line.size());
+            if (m_hDC->state.bkMode == OPAQUE)
+                painter.fillRect(bounds.toAlignedRect().intersected(box), background);
+            painter.drawStaticText(bounds.topLeft(), line);
+            height = bounds.toAlignedRect().height();
+            return;
+        }
+        if (m_hDC->state.bkMode == OPAQUE)
+            painter.fillRect(painter.boundingRect(box, flags, qtText).intersected(box), background);
         QRect drawn;
         painter.drawText(box, flags, qtText, &drawn);
         height = drawn.height();
