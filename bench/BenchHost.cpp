@@ -1,5 +1,6 @@
 #include "bench/BenchHost.h"
 
+#include "framework/Presentation.h"
 #include "framework/Sleep.h"
 
 namespace bench {
@@ -27,11 +28,12 @@ void BenchHost::Sleep(std::uint32_t ms)
     ++m_sleepCount;
     m_prescribedMilliseconds += ms;
     if (m_mode == SleepMode::Recorded) {
+        fw::PresentPaints();
         m_virtualClock.Advance(ms);
         return;
     }
     const std::int64_t start = fw::MonotonicMicroseconds();
-    fw::SleepMilliseconds(ms);
+    fw::SleepPresenting(ms);
     m_overshootMicroseconds += fw::MonotonicMicroseconds() - start - static_cast<std::int64_t>(ms) * 1000;
 }
 

@@ -1,15 +1,19 @@
 // The controls' widgets: push buttons, automatic radio buttons, edits, group
 // boxes, static texts, pictures and the progress bar's frame. Their clicks
 // and changes become notifications to the dialog.
+#include <QBackingStore>
 #include <QFrame>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QWidget>
+#include <QtMath>
 
 #include "framework/IconImpl.h"
 #include "framework/Styles.h"
@@ -72,7 +76,9 @@ private:
     HWND m_h;
 };
 
-// A widget whose painting is the attached object's WM_PAINT.
+// A widget whose painting is the attached object's WM_PAINT. A forced paint
+// draws into the widget's own picture, which the next paint on the screen
+// copies instead of painting again (see Presentation.h).
 class PaintedClient final : public QWidget {
 public:
     PaintedClient(HWND h, QWidget* parent) : QWidget(parent), m_h(h)
@@ -80,24 +86,64 @@ public:
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
 
+    void PaintNow()
+    {
+        const qreal ratio = devicePixelRatioF();
+        const QSize pixels(qCeil(width() * ratio), qCeil(height() * ratio));
+        if (m_picture.size() != pixels || m_picture.devicePixelRatio() != ratio) {
+            m_picture = QImage(pixels, QImage::Format_RGB32);
+            m_picture.setDevicePixelRatio(ratio);
+        }
+        QPainter painter(&m_picture);
+        PaintThrough(painter, rect());
+        m_pictureWaits = true;
+        update();
+    }
+
+    // The state behind the picture changed: the next paint must be a real one.
+    void DropPicture() { m_pictureWaits = false; }
+
 protected:
     void paintEvent(QPaintEvent* event) override
     {
         QPainter painter(this);
-        m_h->painter = &painter;
-        const QRect& r = event->rect();
-        m_h->paintBounds = {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-        SendMessageTo(m_h, WM_ERASEBKGND, 0);
-        SendMessageTo(m_h, WM_PAINT);
-        m_h->painter = nullptr;
+        if (!ShowsWaitingPicture(painter)) {
+            PaintThrough(painter, event->rect());
+            return;
+        }
+        const qreal ratio = m_picture.devicePixelRatio();
+        const QRectF area(event->rect());
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(area, m_picture, QRectF(area.topLeft() * ratio, area.size() * ratio));
+        m_pictureWaits = false;
     }
     void resizeEvent(QResizeEvent*) override
     {
+        m_pictureWaits = false;
         SendMessageTo(m_h, WM_SIZE, 0, MAKELPARAM(static_cast<WORD>(width()), static_cast<WORD>(height())));
     }
 
 private:
+    // Only a paint onto this window's own screen buffer shows the picture;
+    // rendering into anything else (a grab, a print) paints for real.
+    bool ShowsWaitingPicture(QPainter& painter) const
+    {
+        return m_pictureWaits && backingStore() && painter.paintEngine()->paintDevice() == backingStore()->paintDevice() &&
+               m_picture.devicePixelRatio() == devicePixelRatioF();
+    }
+
+    void PaintThrough(QPainter& painter, const QRect& area)
+    {
+        m_h->painter = &painter;
+        m_h->paintBounds = {area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
+        SendMessageTo(m_h, WM_ERASEBKGND, 0);
+        SendMessageTo(m_h, WM_PAINT);
+        m_h->painter = nullptr;
+    }
+
     HWND m_h;
+    QImage m_picture;
+    bool m_pictureWaits = false;
 };
 
 QWidget* CreateWidgetOfKind(HWND h, const ControlTemplate& c, QWidget* parent)
@@ -175,6 +221,21 @@ void FitPictureToBitmap(QWidget* picture)
 }
 
 QWidget* CreatePaintedClient(HWND h, QWidget* parent) { return new PaintedClient(h, parent); }
+
+bool PaintClientNow(HWND h)
+{
+    auto* client = dynamic_cast<PaintedClient*>(h->client);
+    if (!client)
+        return false;
+    client->PaintNow();
+    return true;
+}
+
+void DropPaintedPicture(HWND h)
+{
+    if (auto* client = dynamic_cast<PaintedClient*>(h->client))
+        client->DropPicture();
+}
 
 void ShowText(HWND h)
 {

@@ -6,6 +6,7 @@
 
 #include "framework/Dialog.h"
 #include "framework/IniFile.h"
+#include "framework/Presentation.h"
 #include "framework/QtBridge.h"
 #include "framework/Sleep.h"
 
@@ -87,7 +88,7 @@ bool DesktopHost::GetOpenFileName(CWnd* owner, const std::string& filter, std::s
     return true;
 }
 
-void DesktopHost::Sleep(std::uint32_t ms) { SleepMilliseconds(ms); }
+void DesktopHost::Sleep(std::uint32_t ms) { SleepPresenting(ms); }
 std::int64_t DesktopHost::NowMicroseconds() { return MonotonicMicroseconds(); }
 
 ISettingsStore& DesktopHost::Settings() { return *m_settings; }

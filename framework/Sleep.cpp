@@ -16,21 +16,6 @@ void UseFineTimerSlack()
 
 } // namespace
 
-void SleepMilliseconds(std::uint32_t ms)
-{
-    UseFineTimerSlack();
-    timespec deadline{};
-    ::clock_gettime(CLOCK_MONOTONIC, &deadline);
-    deadline.tv_sec += static_cast<time_t>(ms / 1000);
-    deadline.tv_nsec += static_cast<long>(ms % 1000) * 1000000L;
-    if (deadline.tv_nsec >= 1000000000L) {
-        deadline.tv_nsec -= 1000000000L;
-        ++deadline.tv_sec;
-    }
-    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
-    }
-}
-
 bool SleepUntil(std::int64_t deadline)
 {
     UseFineTimerSlack();

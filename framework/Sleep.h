@@ -5,12 +5,9 @@
 
 namespace fw {
 
-// Suspends the thread for ms milliseconds: never less, and as little more as
-// the kernel allows (1 us timer slack, absolute monotonic deadline).
-void SleepMilliseconds(std::uint32_t ms);
 // Suspends the thread until the monotonic clock reads deadline (in
-// microseconds), as precisely as SleepMilliseconds; false when a signal
-// handler ran first.
+// microseconds): never less, and as little more as the kernel allows (1 us
+// timer slack, absolute deadline); false when a signal handler ran first.
 bool SleepUntil(std::int64_t deadline);
 // Microseconds on the monotonic clock.
 std::int64_t MonotonicMicroseconds();

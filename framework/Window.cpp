@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "framework/GdiImpl.h"
+#include "framework/Presentation.h"
 #include "framework/QtBridge.h"
 #include "framework/WindowDrawing.h"
 #include "framework/WindowImpl.h"
@@ -119,13 +120,19 @@ void SelectAllText(HWND edit)
 
 void Invalidate(HWND h)
 {
-    if (h)
-        h->client->update();
+    if (!h)
+        return;
+    DropPaintedPicture(h);
+    h->client->update();
 }
 
 void RepaintNow(HWND h)
 {
-    if (h)
+    if (!h)
+        return;
+    if (PaintClientNow(h))
+        PresentIfFrameDue();
+    else
         h->client->repaint();
 }
 

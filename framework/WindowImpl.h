@@ -64,6 +64,11 @@ QWidget* CreateControlWidget(HWND h, const ControlTemplate& c, QWidget* parent);
 void FitPictureToBitmap(QWidget* picture);
 // The client of a progress bar: a widget whose painting is WM_PAINT.
 QWidget* CreatePaintedClient(HWND h, QWidget* parent);
+// A forced repaint of such a client: WM_PAINT runs now, into a picture that
+// waits for the display. False for any other window.
+bool PaintClientNow(HWND h);
+// An invalidated client paints for real again instead of showing its picture.
+void DropPaintedPicture(HWND h);
 // Puts the window text on the widget, as the kind of window shows it.
 void ShowText(HWND h);
 

@@ -3,6 +3,7 @@
 #include <numeric>
 
 #include "framework/Dialog.h"
+#include "framework/Presentation.h"
 
 namespace test {
 TestHost::TestHost() : m_ini(m_dir.File("brovik.INI")) {}
@@ -31,6 +32,7 @@ bool TestHost::GetOpenFileName(CWnd*, const std::string& filter, std::string& pa
 
 void TestHost::Sleep(std::uint32_t ms)
 {
+    fw::PresentPaints();
     sleeps.push_back(ms);
     journal.push_back({Event::Sleep, {}, ms});
     m_clock.Advance(ms);

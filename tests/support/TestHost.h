@@ -57,6 +57,8 @@ public:
     std::vector<UINT> modalTemplates;
     std::vector<Event> journal;
     std::uint32_t TotalSleptMs() const;
+    // Virtual time passing without a sleep, as it does while the thread works.
+    void PassTime(std::uint32_t ms) { m_clock.Advance(ms); }
     std::vector<std::string> BoxTexts() const;
 
 private:

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/DesktopHost.h"
+#include "framework/Presentation.h"
 #include "framework/Sleep.h"
 
 namespace {
@@ -46,7 +47,7 @@ TEST_P(RealSleep, NeverEndsEarlyNorVeryLate)
     // Only sleeps are asked for: the settings file is never opened.
     fw::DesktopHost desktopHost(noPort, "/nonexistent/brovik.INI");
     const Sleeper sleepers[] = {
-        {"fw::SleepMilliseconds", [](std::uint32_t n) { fw::SleepMilliseconds(n); }},
+        {"fw::SleepPresenting", [](std::uint32_t n) { fw::SleepPresenting(n); }},
         {"the desktop host's Sleep", [&](std::uint32_t n) { desktopHost.Sleep(n); }},
     };
     for (const Sleeper& sleeper : sleepers)
@@ -59,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(TwoAndThreeMilliseconds, RealSleep, ::testing::Values(2
 TEST(MonotonicMicroseconds, AdvancesWithASleep)
 {
     const std::int64_t before = fw::MonotonicMicroseconds();
-    fw::SleepMilliseconds(2);
+    fw::SleepPresenting(2);
     const std::int64_t elapsed = fw::MonotonicMicroseconds() - before;
     EXPECT_GE(elapsed, 2000);
     EXPECT_LT(elapsed, 2000 + 20000);

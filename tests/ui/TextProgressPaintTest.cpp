@@ -309,23 +309,58 @@ TEST_F(VerticalProgressPaint, FillsFromTheBottomWithoutText)
     }
 }
 
-class ScreenWhileBusy : public TextProgressPaint {};
+// A busy operation waits (a host sleep) after every step; the screen must
+// show each forced paint by then, and never fall more than a frame behind.
+class ScreenWhileBusy : public TextProgressPaint {
+protected:
+    static constexpr std::uint32_t kStepWaitMs = 4;
+};
 
-TEST_F(ScreenWhileBusy, AChangedFillIsOnTheScreenBeforeSetPosReturns)
+TEST_F(ScreenWhileBusy, AChangedFillIsPaintedAtOnceAndOnTheScreenByTheNextWait)
 {
     progress.SetRange(0, 1);
     progress.SetPos(0);
+    host.Sleep(kStepWaitMs);
     ASSERT_TRUE(RowSplitsAt(Screen(), 0, 0, kBarPixel, kBackgroundPixel));
 
+    const int before = progress.paints;
     progress.StepIt();
+    EXPECT_EQ(progress.paints, before + 1) << "WM_PAINT runs before StepIt returns";
+    host.Sleep(kStepWaitMs);
+    EXPECT_EQ(progress.paints, before + 1) << "showing the picture paints nothing again";
     EXPECT_TRUE(RowSplitsAt(Screen(), 0, kWidth, kBarPixel, kBackgroundPixel));
     EXPECT_EQ(Screen(), Render()) << "the screen shows the whole new picture";
+}
+
+TEST_F(ScreenWhileBusy, WithoutWaitsTheScreenFallsAtMostAFrameBehind)
+{
+    progress.SetRange(0, kWidth);
+    progress.SetPos(1);
+    host.Sleep(kStepWaitMs);
+
+    progress.SetPos(2);
+    const QImage withinTheFrame = Screen();
+    EXPECT_TRUE(RowSplitsAt(withinTheFrame, 0, 1, kBarPixel, kBackgroundPixel)) << "handed over at the next wait";
+
+    host.PassTime(17);
+    progress.SetPos(3);
+    EXPECT_TRUE(RowSplitsAt(Screen(), 0, 3, kBarPixel, kBackgroundPixel)) << "a frame passed: shown at once";
+}
+
+TEST_F(ScreenWhileBusy, AnInvalidatedPictureIsPaintedAgainForTheScreen)
+{
+    progress.SetRange(0, kWidth);
+    progress.SetPos(10);
+    progress.SetWindowText("Programming");
+    host.Sleep(kStepWaitMs);
+    EXPECT_EQ(Screen(), RenderWithText("Programming")) << "the text set after the forced paint is not lost";
 }
 
 TEST_F(ScreenWhileBusy, ANewStatusTextShowsWithTheNextChangeOfTheFill)
 {
     progress.SetRange(0, kWidth);
     progress.SetPos(10);
+    host.Sleep(kStepWaitMs);
     const QImage before = Screen();
 
     progress.SetWindowText("Programming");
@@ -334,6 +369,7 @@ TEST_F(ScreenWhileBusy, ANewStatusTextShowsWithTheNextChangeOfTheFill)
     EXPECT_EQ(Screen(), before) << "the same fill forces nothing";
 
     progress.SetPos(11);
+    host.Sleep(kStepWaitMs);
     const QImage after = Screen();
     EXPECT_TRUE(RowSplitsAt(after, 0, 11, kBarPixel, kBackgroundPixel));
     EXPECT_EQ(after, RenderWithText("Programming"));
