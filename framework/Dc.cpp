@@ -1,7 +1,9 @@
 // Contexts over Qt painters. A window context borrows the painter of the
-// running paint and leaves its state as it found it after every operation; a
-// memory context paints on the pixels of its selected bitmap, one short-lived
-// painter per operation, so the bitmap can be read or swapped at any time.
+// running paint; a memory context opens one on the pixels of its selected
+// bitmap at its first drawing and ends it when the bitmap is read as a block
+// source, swapped or the context deleted (opening a painter costs more than
+// most drawings). Either way every operation leaves the painter's state as it
+// found it.
 #include "framework/Dc.h"
 
 #include <QColor>
@@ -47,6 +49,7 @@ struct FwDC {
     QRect windowBounds;                 // the area that paint repaints
     std::unique_ptr<CBitmap> stockBitmap;
     CBitmap* bitmap = nullptr;          // memory contexts: the selected bitmap
+    std::unique_ptr<QPainter> bitmapPainter;  // memory contexts: open on bitmap's pixels, or none
     DrawingState state;
     std::vector<DrawingState> saved;
 };
@@ -85,34 +88,41 @@ QRect DeviceBounds(const FwDC& dc)
     return pixels ? QRect(QPoint(0, 0), pixels->deviceIndependentSize().toSize()) : QRect();
 }
 
-void Prepare(QPainter& painter, const DrawingState& state)
+QPainter* PainterOf(FwDC& dc)
 {
-    if (state.clip)
-        painter.setClipRect(*state.clip, Qt::IntersectClip);
-    painter.translate(-state.origin.x, -state.origin.y);
-    if (state.qtFont)
-        painter.setFont(*state.qtFont);
+    if (dc.windowPainter)
+        return dc.windowPainter;
+    if (!dc.bitmapPainter) {
+        QImage* pixels = Pixels(dc);
+        if (!pixels || pixels->isNull())
+            return nullptr;
+        dc.bitmapPainter = std::make_unique<QPainter>(pixels);
+    }
+    return dc.bitmapPainter.get();
 }
 
+// The bitmap's pixels are complete and may be read or the bitmap swapped.
+void EndBitmapPainting(FwDC& dc) { dc.bitmapPainter.reset(); }
+
+// Only text needs the font, and setting one costs a font lookup.
+enum class Drawing { Shapes, Text };
+
 // Runs draw with a painter in the context's logical coordinates and clip.
-template <class Draw> void Paint(HDC dc, Draw draw)
+template <class Draw> void Paint(HDC dc, Drawing drawing, Draw draw)
 {
     if (!dc || (dc->state.clip && dc->state.clip->isEmpty()))
         return;
-    if (dc->windowPainter) {
-        QPainter& painter = *dc->windowPainter;
-        painter.save();
-        Prepare(painter, dc->state);
-        draw(painter);
-        painter.restore();
+    QPainter* painter = PainterOf(*dc);
+    if (!painter)
         return;
-    }
-    QImage* pixels = Pixels(*dc);
-    if (!pixels || pixels->isNull())
-        return;
-    QPainter painter(pixels);
-    Prepare(painter, dc->state);
-    draw(painter);
+    painter->save();
+    if (dc->state.clip)
+        painter->setClipRect(*dc->state.clip, Qt::IntersectClip);
+    painter->translate(-dc->state.origin.x, -dc->state.origin.y);
+    if (drawing == Drawing::Text && dc->state.qtFont)
+        painter->setFont(*dc->state.qtFont);
+    draw(*painter);
+    painter->restore();
 }
 
 int TextFlags(UINT format)
@@ -174,6 +184,7 @@ CBitmap* CDC::SelectObject(CBitmap* bitmap)
 {
     if (!bitmap || !m_hDC || m_hDC->windowPainter)
         return nullptr;
+    EndBitmapPainting(*m_hDC);
     CBitmap* previous = m_hDC->bitmap;
     m_hDC->bitmap = bitmap;
     return previous;
@@ -247,7 +258,7 @@ void CDC::FillSolidRect(const CRect& rect, COLORREF colour)
 {
     if (rect.IsRectEmpty())
         return;
-    Paint(m_hDC, [&](QPainter& painter) { painter.fillRect(ToQt(rect), fw::ColorOf(colour)); });
+    Paint(m_hDC, Drawing::Shapes, [&](QPainter& painter) { painter.fillRect(ToQt(rect), fw::ColorOf(colour)); });
 }
 
 namespace {
@@ -297,7 +308,7 @@ QRectF LineBounds(const QRect& box, int flags, const QSizeF& size)
 int CDC::DrawText(const std::string& text, const CRect& rect, UINT format)
 {
     int height = 0;
-    Paint(m_hDC, [&](QPainter& painter) {
+    Paint(m_hDC, Drawing::Text, [&](QPainter& painter) {
         const QString qtText = QString::fromStdString(text);
         const QRect box = ToQt(rect);
         const int flags = TextFlags(format);
@@ -325,7 +336,7 @@ BOOL CDC::DrawIcon(int x, int y, HICON icon)
 {
     if (!icon || !m_hDC)
         return FALSE;
-    Paint(m_hDC, [&](QPainter& painter) {
+    Paint(m_hDC, Drawing::Shapes, [&](QPainter& painter) {
         painter.drawPixmap(QRect(x, y, fw::kIconWidth, fw::kIconHeight), fw::PixmapOf(icon));
     });
     return TRUE;
@@ -335,16 +346,17 @@ BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSource, 
 {
     if (rop != SRCCOPY || !m_hDC || !source || !source->m_hDC)
         return FALSE;
-    const FwDC& from = *source->m_hDC;
+    FwDC& from = *source->m_hDC;
     const QImage* pixels = Pixels(from);
     if (!pixels || from.windowPainter)
         return FALSE;
+    EndBitmapPainting(from);
     // The block in the bitmap's own pixels, so that a scaled bitmap reaches a
     // scaled screen pixel for pixel.
     const qreal ratio = pixels->devicePixelRatio();
     const QRectF block((xSource - from.state.origin.x) * ratio, (ySource - from.state.origin.y) * ratio, width * ratio,
                        height * ratio);
-    Paint(m_hDC, [&](QPainter& painter) {
+    Paint(m_hDC, Drawing::Shapes, [&](QPainter& painter) {
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         painter.drawImage(QPointF(x, y), *pixels, block);
     });
