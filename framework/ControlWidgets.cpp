@@ -88,7 +88,7 @@ public:
 
     void PaintNow()
     {
-        const qreal ratio = devicePixelRatioF();
+        const qreal ratio = ScreenRatio();
         const QSize pixels(qCeil(width() * ratio), qCeil(height() * ratio));
         if (m_picture.size() != pixels || m_picture.devicePixelRatio() != ratio) {
             m_picture = QImage(pixels, QImage::Format_RGB32);
@@ -129,7 +129,17 @@ private:
     bool ShowsWaitingPicture(QPainter& painter) const
     {
         return m_pictureWaits && backingStore() && painter.paintEngine()->paintDevice() == backingStore()->paintDevice() &&
-               m_picture.devicePixelRatio() == devicePixelRatioF();
+               m_picture.devicePixelRatio() == ScreenRatio();
+    }
+
+    // Device pixels per logical pixel where this widget is shown: its screen
+    // buffer's own ratio, read without the screen lookup (which costs more
+    // than a small paint); a widget not shown yet has no buffer to ask.
+    qreal ScreenRatio() const
+    {
+        QBackingStore* store = backingStore();
+        const qreal bufferRatio = store && store->paintDevice() ? store->paintDevice()->devicePixelRatioF() : 0;
+        return bufferRatio > 0 ? bufferRatio : devicePixelRatioF();
     }
 
     void PaintThrough(QPainter& painter, const QRect& area)

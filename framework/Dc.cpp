@@ -317,10 +317,14 @@ int CDC::DrawText(const std::string& text, const CRect& rect, UINT format)
         if (format & DT_SINGLELINE) {
             const QStaticText& line = LaidOutLine(qtText, painter);
             const QRectF bounds = LineBounds(box, flags, line.size());
+            height = bounds.toAlignedRect().height();
+            // A line clipped away entirely (one colour of a two-colour text)
+            // would still cost a pass over its glyphs.
+            if (painter.hasClipping() && !painter.clipBoundingRect().intersects(bounds))
+                return;
             if (m_hDC->state.bkMode == OPAQUE)
                 painter.fillRect(bounds.toAlignedRect().intersected(box), background);
             painter.drawStaticText(bounds.topLeft(), line);
-            height = bounds.toAlignedRect().height();
             return;
         }
         if (m_hDC->state.bkMode == OPAQUE)
