@@ -14,6 +14,7 @@
 #include <QRect>
 #include <QStaticText>
 #include <QTransform>
+#include <QtMath>
 
 #include <algorithm>
 #include <cmath>
@@ -294,6 +295,59 @@ const QStaticText& LaidOutLine(const QString& text, const QPainter& painter)
     return recent.front().laidOut;
 }
 
+// Drawing a line glyph by glyph costs more than copying a picture of it, and
+// a status line is drawn in the same colour at the same place paint after
+// paint: pictures of the last few lines drawn are kept. Only at whole-number
+// scales without rotation, where the picture lands on whole device pixels.
+void DrawLine(QPainter& painter, const QString& text, const QStaticText& line, const QPointF& topLeft, const QColor& colour)
+{
+    const QTransform toDevice = painter.combinedTransform();
+    const qreal ratio = toDevice.m11();
+    const bool wholePixels = toDevice.type() <= QTransform::TxScale && ratio == toDevice.m22() && ratio >= 1 &&
+                             ratio == std::floor(ratio) && toDevice.dx() == std::floor(toDevice.dx()) &&
+                             toDevice.dy() == std::floor(toDevice.dy());
+    if (!wholePixels) {
+        painter.drawStaticText(topLeft, line);
+        return;
+    }
+    struct Picture {
+        QString text;
+        QFont font;
+        qreal ratio;
+        QRgb colour;
+        QPointF phase;  // of the line's top left within the picture
+        QImage pixels;
+    };
+    // Room for ink beyond the line's box: overhanging and italic glyphs.
+    const QSizeF size = line.size();
+    const int margin = qCeil(size.height() / 2);
+    const QPoint corner(qFloor(topLeft.x()) - margin, qFloor(topLeft.y()) - margin);
+    const QPointF phase = topLeft - QPointF(corner);
+    const QFont& font = painter.font();
+    constexpr std::size_t kKept = 8;
+    static std::deque<Picture> recent;  // the most recently drawn first
+    const auto found = std::find_if(recent.begin(), recent.end(), [&](const Picture& p) {
+        return p.text == text && p.ratio == ratio && p.colour == colour.rgba() && p.phase == phase && p.font == font;
+    });
+    if (found != recent.end()) {
+        std::rotate(recent.begin(), found, found + 1);
+    } else {
+        const QSize logical(qCeil(size.width()) + 2 * margin + 1, qCeil(size.height()) + 2 * margin + 1);
+        QImage pixels(logical * static_cast<int>(ratio), QImage::Format_ARGB32_Premultiplied);
+        pixels.setDevicePixelRatio(ratio);
+        pixels.fill(Qt::transparent);
+        QPainter onPicture(&pixels);
+        onPicture.setFont(font);
+        onPicture.setPen(colour);
+        onPicture.drawStaticText(phase, line);
+        onPicture.end();
+        recent.push_front({text, font, ratio, colour.rgba(), phase, std::move(pixels)});
+        if (recent.size() > kKept)
+            recent.pop_back();
+    }
+    painter.drawImage(QPointF(corner), recent.front().pixels);
+}
+
 // Where a single line lands in box with the alignment of flags: the place
 // QPainter::drawText gives it.
 QRectF LineBounds(const QRect& box, int flags, const QSizeF& size)
@@ -324,7 +378,7 @@ int CDC::DrawText(const std::string& text, const CRect& rect, UINT format)
                 return;
             if (m_hDC->state.bkMode == OPAQUE)
                 painter.fillRect(bounds.toAlignedRect().intersected(box), background);
-            painter.drawStaticText(bounds.topLeft(), line);
+            DrawLine(painter, qtText, line, bounds.topLeft(), painter.pen().color());
             return;
         }
         if (m_hDC->state.bkMode == OPAQUE)
