@@ -15,6 +15,8 @@
 #include <QWidget>
 #include <QtMath>
 
+#include <memory>
+
 #include "framework/IconImpl.h"
 #include "framework/Styles.h"
 #include "framework/WindowImpl.h"
@@ -91,11 +93,14 @@ public:
         const qreal ratio = ScreenRatio();
         const QSize pixels(qCeil(width() * ratio), qCeil(height() * ratio));
         if (m_picture.size() != pixels || m_picture.devicePixelRatio() != ratio) {
+            m_onPicture.reset();
             m_picture = QImage(pixels, QImage::Format_RGB32);
             m_picture.setDevicePixelRatio(ratio);
         }
-        QPainter painter(&m_picture);
-        PaintThrough(painter, rect());
+        // Kept open: opening a painter costs a good part of a small paint.
+        if (!m_onPicture)
+            m_onPicture = std::make_unique<QPainter>(&m_picture);
+        PaintThrough(*m_onPicture, rect());
         m_pictureWaits = true;
         update();
     }
@@ -153,6 +158,7 @@ private:
 
     HWND m_h;
     QImage m_picture;
+    std::unique_ptr<QPainter> m_onPicture;  // declared after the picture: ends first
     bool m_pictureWaits = false;
 };
 

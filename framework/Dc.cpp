@@ -1,9 +1,6 @@
 // Contexts over Qt painters. A window context borrows the painter of the
-// running paint; a memory context opens one on the pixels of its selected
-// bitmap at its first drawing and ends it when the bitmap is read as a block
-// source, swapped or the context deleted (opening a painter costs more than
-// most drawings). Either way every operation leaves the painter's state as it
-// found it.
+// running paint, a memory context the painter of its selected bitmap; every
+// operation leaves the painter's state as it found it.
 #include "framework/Dc.h"
 
 #include <QColor>
@@ -50,7 +47,6 @@ struct FwDC {
     QRect windowBounds;                 // the area that paint repaints
     std::unique_ptr<CBitmap> stockBitmap;
     CBitmap* bitmap = nullptr;          // memory contexts: the selected bitmap
-    std::unique_ptr<QPainter> bitmapPainter;  // memory contexts: open on bitmap's pixels, or none
     DrawingState state;
     std::vector<DrawingState> saved;
 };
@@ -89,21 +85,12 @@ QRect DeviceBounds(const FwDC& dc)
     return pixels ? QRect(QPoint(0, 0), pixels->deviceIndependentSize().toSize()) : QRect();
 }
 
-QPainter* PainterOf(FwDC& dc)
+QPainter* PainterOf(const FwDC& dc)
 {
     if (dc.windowPainter)
         return dc.windowPainter;
-    if (!dc.bitmapPainter) {
-        QImage* pixels = Pixels(dc);
-        if (!pixels || pixels->isNull())
-            return nullptr;
-        dc.bitmapPainter = std::make_unique<QPainter>(pixels);
-    }
-    return dc.bitmapPainter.get();
+    return dc.bitmap ? fw::PainterOf(dc.bitmap->m_hObject) : nullptr;
 }
-
-// The bitmap's pixels are complete and may be read or the bitmap swapped.
-void EndBitmapPainting(FwDC& dc) { dc.bitmapPainter.reset(); }
 
 // Only text needs the font, and setting one costs a font lookup.
 enum class Drawing { Shapes, Text };
@@ -185,7 +172,6 @@ CBitmap* CDC::SelectObject(CBitmap* bitmap)
 {
     if (!bitmap || !m_hDC || m_hDC->windowPainter)
         return nullptr;
-    EndBitmapPainting(*m_hDC);
     CBitmap* previous = m_hDC->bitmap;
     m_hDC->bitmap = bitmap;
     return previous;
@@ -404,11 +390,10 @@ BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSource, 
 {
     if (rop != SRCCOPY || !m_hDC || !source || !source->m_hDC)
         return FALSE;
-    FwDC& from = *source->m_hDC;
+    const FwDC& from = *source->m_hDC;
     const QImage* pixels = Pixels(from);
     if (!pixels || from.windowPainter)
         return FALSE;
-    EndBitmapPainting(from);
     // The block in the bitmap's own pixels, so that a scaled bitmap reaches a
     // scaled screen pixel for pixel.
     const qreal ratio = pixels->devicePixelRatio();

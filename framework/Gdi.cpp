@@ -1,12 +1,15 @@
 #include "framework/Gdi.h"
 
 #include <QColor>
+#include <QCoreApplication>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 #include <QPalette>
 #include <QtMath>
 
+#include <memory>
 #include <utility>
 
 #include "framework/GdiImpl.h"
@@ -17,7 +20,40 @@ struct FwFont {
 
 struct FwBitmap {
     QImage image;
+    std::unique_ptr<QPainter> painter;  // declared last: ends before the pixels go
 };
+
+namespace {
+
+// The pixels of the last deleted bitmap, for the next one of the same size: a
+// paint that buffers itself off screen makes and deletes one every time.
+constexpr qsizetype kLargestKeptBytes = 16 << 20;
+std::unique_ptr<FwBitmap> g_spare;
+
+// Its painter holds fonts, which must go before the application does.
+void KeepAsSpare(std::unique_ptr<FwBitmap> bitmap)
+{
+    static const bool dropsAtExit = [] {
+        qAddPostRoutine([] { g_spare.reset(); });
+        return true;
+    }();
+    (void)dropsAtExit;
+    g_spare = std::move(bitmap);
+}
+
+std::unique_ptr<FwBitmap> NewBitmap(const QSize& pixels, qreal ratio)
+{
+    std::unique_ptr<FwBitmap> bitmap = std::move(g_spare);
+    if (!bitmap || bitmap->image.size() != pixels || bitmap->image.devicePixelRatio() != ratio) {
+        bitmap = std::make_unique<FwBitmap>();
+        bitmap->image = QImage(pixels, QImage::Format_RGB32);
+        bitmap->image.setDevicePixelRatio(ratio);
+    }
+    bitmap->image.fill(Qt::black);
+    return bitmap;
+}
+
+} // namespace
 
 CFont::CFont() = default;
 CFont::~CFont() { DeleteObject(); }
@@ -50,10 +86,7 @@ BOOL CBitmap::CreateCompatibleBitmap(CDC* dc, int width, int height)
     if (m_hObject || width <= 0 || height <= 0)
         return FALSE;
     const qreal ratio = dc ? fw::DevicePixelRatio(*dc) : 1.0;
-    QImage image(qCeil(width * ratio), qCeil(height * ratio), QImage::Format_RGB32);
-    image.setDevicePixelRatio(ratio);
-    image.fill(Qt::black);
-    m_hObject = new FwBitmap{std::move(image)};
+    m_hObject = NewBitmap(QSize(qCeil(width * ratio), qCeil(height * ratio)), ratio).release();
     return TRUE;
 }
 
@@ -61,8 +94,10 @@ BOOL CBitmap::DeleteObject()
 {
     if (!m_hObject)
         return FALSE;
-    delete m_hObject;
+    std::unique_ptr<FwBitmap> bitmap(m_hObject);
     m_hObject = nullptr;
+    if (bitmap->image.sizeInBytes() <= kLargestKeptBytes && QCoreApplication::instance())
+        KeepAsSpare(std::move(bitmap));
     return TRUE;
 }
 
@@ -88,6 +123,15 @@ namespace fw {
 HFONT CreateFontHandle(const QFont& font) { return new FwFont{font}; }
 const QFont& FontOf(HFONT font) { return font->font; }
 QImage* ImageOf(HBITMAP bitmap) { return bitmap ? &bitmap->image : nullptr; }
+
+QPainter* PainterOf(HBITMAP bitmap)
+{
+    if (!bitmap || bitmap->image.isNull())
+        return nullptr;
+    if (!bitmap->painter)
+        bitmap->painter = std::make_unique<QPainter>(&bitmap->image);
+    return bitmap->painter.get();
+}
 QColor ColorOf(COLORREF colour) { return QColor(GetRValue(colour), GetGValue(colour), GetBValue(colour)); }
 
 } // namespace fw
