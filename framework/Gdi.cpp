@@ -9,6 +9,8 @@
 #include <QPalette>
 #include <QtMath>
 
+#include <algorithm>
+#include <deque>
 #include <memory>
 #include <utility>
 
@@ -25,26 +27,35 @@ struct FwBitmap {
 
 namespace {
 
-// The pixels of the last deleted bitmap, for the next one of the same size: a
-// paint that buffers itself off screen makes and deletes one every time.
+// The pixels of the last few deleted bitmaps, for new ones of the same size:
+// a paint that buffers itself off screen makes and deletes one every time.
+constexpr std::size_t kSparesKept = 4;
 constexpr qsizetype kLargestKeptBytes = 16 << 20;
-std::unique_ptr<FwBitmap> g_spare;
+std::deque<std::unique_ptr<FwBitmap>> g_spares;  // the most recently deleted first
 
-// Its painter holds fonts, which must go before the application does.
+// Their painters hold fonts, which must go before the application does.
 void KeepAsSpare(std::unique_ptr<FwBitmap> bitmap)
 {
     static const bool dropsAtExit = [] {
-        qAddPostRoutine([] { g_spare.reset(); });
+        qAddPostRoutine([] { g_spares.clear(); });
         return true;
     }();
     (void)dropsAtExit;
-    g_spare = std::move(bitmap);
+    g_spares.push_front(std::move(bitmap));
+    if (g_spares.size() > kSparesKept)
+        g_spares.pop_back();
 }
 
 std::unique_ptr<FwBitmap> NewBitmap(const QSize& pixels, qreal ratio)
 {
-    std::unique_ptr<FwBitmap> bitmap = std::move(g_spare);
-    if (!bitmap || bitmap->image.size() != pixels || bitmap->image.devicePixelRatio() != ratio) {
+    const auto spare = std::find_if(g_spares.begin(), g_spares.end(), [&](const std::unique_ptr<FwBitmap>& b) {
+        return b->image.size() == pixels && b->image.devicePixelRatio() == ratio;
+    });
+    std::unique_ptr<FwBitmap> bitmap;
+    if (spare != g_spares.end()) {
+        bitmap = std::move(*spare);
+        g_spares.erase(spare);
+    } else {
         bitmap = std::make_unique<FwBitmap>();
         bitmap->image = QImage(pixels, QImage::Format_RGB32);
         bitmap->image.setDevicePixelRatio(ratio);
