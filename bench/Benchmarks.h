@@ -12,12 +12,15 @@ struct LinkCosts {
 };
 
 LinkCosts MeasureIspCommand(Report& report);
+// What bit delay 1 adds to one ISP command, measured now: BitDelay is a busy
+// countdown whose speed drifts with the machine's load.
+double BitClockAtOneMicroseconds();
 void MeasureFlashOperations(Report& report, const LinkCosts& link);
 void MeasureProgramTiming(Report& report, const LinkCosts& link);
 // The same Program as a user meets it on a real display: Enter on the
 // "Program" button of the shown dialog to the end of the command, runs times,
 // against the sleeps, the bit clock and the machine's wake-up lateness.
-void MeasureProgramOnScreen(Report& report, const LinkCosts& link, int runs);
+void MeasureProgramOnScreen(Report& report, int runs);
 void MeasureRedraws(Report& report);
 void MeasureHexLoad(Report& report);
 

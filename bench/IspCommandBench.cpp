@@ -58,6 +58,27 @@ sim::ChipContents PatternChip()
 
 } // namespace
 
+double BitClockAtOneMicroseconds()
+{
+    DialogRig rig(SleepMode::Recorded, PatternChip());
+    CBrovikDlg& dlg = rig.Dialog();
+    dlg.m_delayBit = 0;
+    dlg.LoadPortSelection();
+    dlg.EnterProgramming();
+    dlg.ProgrammingEnable();
+    std::uint8_t command[3];
+    std::uint8_t reply[3];
+    std::uint32_t address = 0;
+    const auto sendCommand = [&] {
+        ReadCommand(address++ % sim::kFlashSize, command);
+        dlg.SendCommand(command, reply);
+    };
+    const double atZero = MedianMicrosecondsPerCall(7, 1024, sendCommand);
+    dlg.m_delayBit = 1;
+    const double atOne = MedianMicrosecondsPerCall(7, 20, sendCommand);
+    return atOne - atZero;
+}
+
 LinkCosts MeasureIspCommand(Report& report)
 {
     std::cerr << "Measuring one ISP command...\n";

@@ -25,8 +25,7 @@ int main(int argc, char** argv)
     bench::Report report;
     try {
         if (onScreen) {
-            bench::Report linkOnly;
-            bench::MeasureProgramOnScreen(report, bench::MeasureIspCommand(linkOnly), std::max(1, std::atoi(argv[2])));
+            bench::MeasureProgramOnScreen(report, std::max(1, std::atoi(argv[2])));
             return report.Print() ? 0 : 1;
         }
         const bench::LinkCosts link = bench::MeasureIspCommand(report);
