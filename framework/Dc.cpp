@@ -1,6 +1,7 @@
 // Contexts over Qt painters. A window context borrows the painter of the
 // running paint, a memory context the painter of its selected bitmap; every
-// operation leaves the painter's state as it found it.
+// operation leaves the painter's clip, transform and composition as it found
+// them.
 #include "framework/Dc.h"
 
 #include <QColor>
@@ -103,14 +104,34 @@ template <class Draw> void Paint(HDC dc, Drawing drawing, Draw draw)
     QPainter* painter = PainterOf(*dc);
     if (!painter)
         return;
-    painter->save();
-    if (dc->state.clip)
-        painter->setClipRect(*dc->state.clip, Qt::IntersectClip);
-    painter->translate(-dc->state.origin.x, -dc->state.origin.y);
-    if (drawing == Drawing::Text && dc->state.qtFont)
-        painter->setFont(*dc->state.qtFont);
+    const DrawingState& state = dc->state;
+    if (dc->windowPainter) {
+        painter->save();
+        if (state.clip)
+            painter->setClipRect(*state.clip, Qt::IntersectClip);
+        painter->translate(-state.origin.x, -state.origin.y);
+        if (drawing == Drawing::Text && state.qtFont)
+            painter->setFont(*state.qtFont);
+        draw(*painter);
+        painter->restore();
+        return;
+    }
+    // A bitmap's painter rests without clip, transform or composition mode,
+    // which are set and undone here: saving and restoring its whole state
+    // around each drawing cost more than most drawings.
+    if (state.clip)
+        painter->setClipRect(*state.clip);
+    if (state.origin.x != 0 || state.origin.y != 0)
+        painter->setTransform(QTransform::fromTranslate(-state.origin.x, -state.origin.y));
+    if (drawing == Drawing::Text)
+        painter->setFont(state.qtFont ? *state.qtFont : QFont());
     draw(*painter);
-    painter->restore();
+    if (state.clip)
+        painter->setClipping(false);
+    if (state.origin.x != 0 || state.origin.y != 0)
+        painter->resetTransform();
+    if (painter->compositionMode() != QPainter::CompositionMode_SourceOver)
+        painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 int TextFlags(UINT format)
