@@ -1,5 +1,8 @@
-// Forced redraws of the bar during an 8192-byte operation: the paints of the
-// progress control's client widget, against the bar's width in pixels.
+// The bar's paints that reach the screen during an 8192-byte operation,
+// against the bar's width in pixels. Forced redraws run WM_PAINT at once (one
+// per new pixel of fill, as the ui tests count) into the bar's own picture;
+// the screen gets it at the next wait or frame, which these operations,
+// without waits and on the recorded clock, reach only at their start.
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
@@ -59,7 +62,7 @@ void CountRedraws(Report& report, const char* name, const std::function<int(CBro
     Require(during > 0, "no paint reached the bar while the operation ran");
 
     const int target = client.Width() + 2;
-    report.AddWithTarget(Format("paints of the bar during %s of %u bytes (bar %d px wide)", name,
+    report.AddWithTarget(Format("paints of the bar on the screen during %s of %u bytes (bar %d px wide)", name,
                                 CBrovikDlg::kImageSize, client.Width()),
                          Format("%d while it ran, %d in all", during, total), Format("<= %d", target),
                          total <= target);
