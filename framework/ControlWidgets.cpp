@@ -92,6 +92,10 @@ public:
     {
         const qreal ratio = ScreenRatio();
         const QSize pixels(qCeil(width() * ratio), qCeil(height() * ratio));
+        // An empty client has nothing to paint, as an empty update region
+        // sends no WM_PAINT.
+        if (pixels.isEmpty())
+            return;
         if (m_picture.size() != pixels || m_picture.devicePixelRatio() != ratio) {
             m_onPicture.reset();
             m_picture = QImage(pixels, QImage::Format_RGB32);

@@ -7,6 +7,8 @@
 
 #include <QWidget>
 
+#include <QtGlobal>
+
 #include <gtest/gtest.h>
 
 #include "framework/Messages.h"
@@ -209,6 +211,21 @@ TEST_F(TextProgressMessages, SetPosOnAnEmptyRangeStoresThePositionWithoutRedrawi
     EXPECT_EQ(progress.SetPos(-7), 12);
     EXPECT_EQ(progress.GetPos(), -7);
     EXPECT_EQ(progress.paints, before);
+}
+
+TEST_F(TextProgressMessages, AnEmptyClientIsNeitherPaintedNorWarnedAbout)
+{
+    static int warnings = 0;
+    warnings = 0;
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) { ++warnings; });
+    ResizeClient(0, 10);
+    progress.SetRange(0, 100);
+    const int before = progress.paints;
+    progress.SetPos(50);
+    host.Sleep(4);
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(progress.paints, before);
+    EXPECT_EQ(warnings, 0) << "nothing to paint on is no fault";
 }
 
 class SteppingThroughTheFlash : public ProgressFixture, public ::testing::WithParamInterface<int> {};
