@@ -286,7 +286,9 @@ const QStaticText& LaidOutLine(const QString& text, const QPainter& painter)
     const QTransform toDevice = painter.combinedTransform();
     const QTransform scale(toDevice.m11(), toDevice.m12(), toDevice.m21(), toDevice.m22(), 0, 0);
     constexpr std::size_t kKept = 8;
-    static std::deque<Line> recent;  // the most recently drawn first
+    // Never destroyed: at exit fonts must not be released after the
+    // toolkit's own caches are gone.
+    static auto& recent = *new std::deque<Line>;  // the most recently drawn first
     const auto found =
         std::find_if(recent.begin(), recent.end(), [&](const Line& line) { return line.text == text && line.font == font && line.scale == scale; });
     if (found != recent.end()) {
@@ -332,7 +334,7 @@ void DrawLine(QPainter& painter, const QString& text, const QStaticText& line, c
     const QPointF phase = topLeft - QPointF(corner);
     const QFont& font = painter.font();
     constexpr std::size_t kKept = 8;
-    static std::deque<Picture> recent;  // the most recently drawn first
+    static auto& recent = *new std::deque<Picture>;  // the most recently drawn first; never destroyed, as above
     const auto found = std::find_if(recent.begin(), recent.end(), [&](const Picture& p) {
         return p.text == text && p.ratio == ratio && p.colour == colour.rgba() && p.phase == phase && p.font == font;
     });

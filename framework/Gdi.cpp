@@ -1,7 +1,6 @@
 #include "framework/Gdi.h"
 
 #include <QColor>
-#include <QCoreApplication>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -31,30 +30,31 @@ namespace {
 // a paint that buffers itself off screen makes and deletes one every time.
 constexpr std::size_t kSparesKept = 4;
 constexpr qsizetype kLargestKeptBytes = 16 << 20;
-std::deque<std::unique_ptr<FwBitmap>> g_spares;  // the most recently deleted first
+// Never destroyed: their painters hold fonts, and at exit fonts must not be
+// released after the toolkit's own caches are gone.
+std::deque<std::unique_ptr<FwBitmap>>& Spares()
+{
+    static auto* spares = new std::deque<std::unique_ptr<FwBitmap>>;  // the most recently deleted first
+    return *spares;
+}
 
-// Their painters hold fonts, which must go before the application does.
 void KeepAsSpare(std::unique_ptr<FwBitmap> bitmap)
 {
-    static const bool dropsAtExit = [] {
-        qAddPostRoutine([] { g_spares.clear(); });
-        return true;
-    }();
-    (void)dropsAtExit;
-    g_spares.push_front(std::move(bitmap));
-    if (g_spares.size() > kSparesKept)
-        g_spares.pop_back();
+    Spares().push_front(std::move(bitmap));
+    if (Spares().size() > kSparesKept)
+        Spares().pop_back();
 }
 
 std::unique_ptr<FwBitmap> NewBitmap(const QSize& pixels, qreal ratio)
 {
-    const auto spare = std::find_if(g_spares.begin(), g_spares.end(), [&](const std::unique_ptr<FwBitmap>& b) {
+    std::deque<std::unique_ptr<FwBitmap>>& spares = Spares();
+    const auto spare = std::find_if(spares.begin(), spares.end(), [&](const std::unique_ptr<FwBitmap>& b) {
         return b->image.size() == pixels && b->image.devicePixelRatio() == ratio;
     });
     std::unique_ptr<FwBitmap> bitmap;
-    if (spare != g_spares.end()) {
+    if (spare != spares.end()) {
         bitmap = std::move(*spare);
-        g_spares.erase(spare);
+        spares.erase(spare);
     } else {
         bitmap = std::make_unique<FwBitmap>();
         bitmap->image = QImage(pixels, QImage::Format_RGB32);
@@ -107,7 +107,7 @@ BOOL CBitmap::DeleteObject()
         return FALSE;
     std::unique_ptr<FwBitmap> bitmap(m_hObject);
     m_hObject = nullptr;
-    if (bitmap->image.sizeInBytes() <= kLargestKeptBytes && QCoreApplication::instance())
+    if (bitmap->image.sizeInBytes() <= kLargestKeptBytes)
         KeepAsSpare(std::move(bitmap));
     return TRUE;
 }
