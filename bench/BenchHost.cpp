@@ -32,9 +32,11 @@ void BenchHost::Sleep(std::uint32_t ms)
         m_virtualClock.Advance(ms);
         return;
     }
-    const std::int64_t start = fw::MonotonicMicroseconds();
-    fw::SleepPresenting(ms);
-    m_overshootMicroseconds += fw::MonotonicMicroseconds() - start - static_cast<std::int64_t>(ms) * 1000;
+    const std::int64_t deadline = fw::MonotonicMicroseconds() + std::int64_t{ms} * 1000;
+    if (m_duringEachSleep)
+        m_duringEachSleep();
+    fw::SleepPresentingUntil(deadline);
+    m_overshootMicroseconds += fw::MonotonicMicroseconds() - deadline;
 }
 
 std::int64_t BenchHost::NowMicroseconds()

@@ -4,7 +4,9 @@
 // the desktop host makes) or recorded ones that only advance a virtual clock
 // (so that the measurements of software cost do not wait).
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/Host.h"
@@ -36,6 +38,9 @@ public:
     std::uint64_t PrescribedSleepMilliseconds() const { return m_prescribedMilliseconds; }
     std::int64_t SleepOvershootMicroseconds() const { return m_overshootMicroseconds; }
     void ResetSleepTotals();
+    // Runs work at the start of each real sleep, inside the sleep's time: a
+    // measurement taken there costs the operation nothing.
+    void DuringEachSleep(std::function<void()> work) { m_duringEachSleep = std::move(work); }
 
     std::vector<std::string> boxes;
     std::string openFilePath;
@@ -49,6 +54,7 @@ private:
     std::uint32_t m_sleepCount = 0;
     std::uint64_t m_prescribedMilliseconds = 0;
     std::int64_t m_overshootMicroseconds = 0;
+    std::function<void()> m_duringEachSleep;
 };
 
 } // namespace bench

@@ -4,6 +4,9 @@
 
 namespace bench {
 
+// SendCommand's BitDelay calls: two for each of a command's 24 bits.
+inline constexpr int kBitDelayCallsPerCommand = 48;
+
 // The parts of one ISP command's time that are not the program's own work,
 // for the other measurements to take away from theirs.
 struct LinkCosts {
@@ -12,9 +15,6 @@ struct LinkCosts {
 };
 
 LinkCosts MeasureIspCommand(Report& report);
-// What bit delay 1 adds to one ISP command, measured now: BitDelay is a busy
-// countdown whose speed drifts with the machine's load.
-double BitClockAtOneMicroseconds();
 void MeasureFlashOperations(Report& report, const LinkCosts& link);
 void MeasureProgramTiming(Report& report, const LinkCosts& link);
 // The same Program as a user meets it on a real display: Enter on the

@@ -14,7 +14,6 @@
 namespace bench {
 namespace {
 
-constexpr int kBitDelayCallsPerCommand = 48;
 constexpr std::uint16_t kData = kLpt1;
 constexpr std::uint16_t kStatus = kLpt1 + 1;
 constexpr std::uint16_t kControl = kLpt1 + 2;
@@ -72,23 +71,6 @@ struct ProgrammingRig {
 };
 
 } // namespace
-
-double BitClockAtOneMicroseconds()
-{
-    ProgrammingRig programming;
-    CBrovikDlg& dlg = programming.dlg;
-    std::uint8_t command[3];
-    std::uint8_t reply[3];
-    std::uint32_t address = 0;
-    const auto sendCommand = [&] {
-        ReadCommand(address++ % sim::kFlashSize, command);
-        dlg.SendCommand(command, reply);
-    };
-    const double atZero = MedianMicrosecondsPerCall(7, 1024, sendCommand);
-    dlg.m_delayBit = 1;
-    const double atOne = MedianMicrosecondsPerCall(7, 20, sendCommand);
-    return atOne - atZero;
-}
 
 LinkCosts MeasureIspCommand(Report& report)
 {

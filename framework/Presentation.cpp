@@ -30,7 +30,11 @@ void PresentIfFrameDue()
 
 void SleepPresenting(std::uint32_t ms)
 {
-    const std::int64_t deadline = MonotonicMicroseconds() + std::int64_t{ms} * 1000;
+    SleepPresentingUntil(MonotonicMicroseconds() + std::int64_t{ms} * 1000);
+}
+
+void SleepPresentingUntil(std::int64_t deadline)
+{
     PresentPaints();
     while (!SleepUntil(deadline)) {
     }

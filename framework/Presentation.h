@@ -20,5 +20,7 @@ void PresentIfFrameDue();
 // Sleeps ms milliseconds from now on the monotonic clock, handing waiting
 // repaints to the display in that time.
 void SleepPresenting(std::uint32_t ms);
+// The same, until the monotonic clock reads deadline (in microseconds).
+void SleepPresentingUntil(std::int64_t deadline);
 
 } // namespace fw
