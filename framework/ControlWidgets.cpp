@@ -87,6 +87,7 @@ public:
     {
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
+    ~PaintedClient() override { WithdrawPresentation(this); }
 
     void PaintNow()
     {
@@ -106,7 +107,7 @@ public:
             m_onPicture = std::make_unique<QPainter>(&m_picture);
         PaintThrough(*m_onPicture, rect());
         m_pictureWaits = true;
-        update();
+        PresentLater(this);
     }
 
     // The state behind the picture changed: the next paint must be a real one.

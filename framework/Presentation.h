@@ -1,11 +1,12 @@
 #pragma once
 // When repaints reach the display. A forced repaint (RedrawWindow with
 // RDW_UPDATENOW) runs WM_PAINT at once into the control's own picture; the
-// picture is handed to the display at the thread's next wait, or at once when
-// nothing was handed over for a frame. A thread busy with an operation then
-// pays only for its painting: on X11 each hand-over wakes the server and,
-// with shared memory, waits for its answer, which costs more than the paint
-// itself. A compositor shows nothing sooner than its next frame anyway.
+// picture is handed to the display at the thread's next wait (a host's sleep
+// or its event loop's), or at once when nothing was handed over for a frame.
+// A thread busy with an operation then pays only for its painting: on X11
+// each hand-over wakes the server and, with shared memory, waits for its
+// answer, which costs more than the paint itself. A compositor shows nothing
+// sooner than its next frame anyway.
 #include <cstdint>
 
 namespace fw {

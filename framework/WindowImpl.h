@@ -69,6 +69,13 @@ QWidget* CreatePaintedClient(HWND h, QWidget* parent);
 bool PaintClientNow(HWND h);
 // An invalidated client paints for real again instead of showing its picture.
 void DropPaintedPicture(HWND h);
+// Presentation (Presentation.cpp). Asks for widget's picture to reach the
+// display at the next hand-over, or when the thread's event loop is about to
+// wait; the request itself (a posted event that wakes the loop) costs more
+// than a small paint, so it is made then, not at once.
+void PresentLater(QWidget* widget);
+// A widget going away withdraws its request.
+void WithdrawPresentation(QWidget* widget);
 // Puts the window text on the widget, as the kind of window shows it.
 void ShowText(HWND h);
 

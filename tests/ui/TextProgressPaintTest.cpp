@@ -3,7 +3,9 @@
 // stays busy.
 #include <QApplication>
 #include <QColor>
+#include <QEventLoop>
 #include <QPalette>
+#include <QTimer>
 
 #include <algorithm>
 #include <functional>
@@ -345,6 +347,19 @@ TEST_F(ScreenWhileBusy, WithoutWaitsTheScreenFallsAtMostAFrameBehind)
     host.PassTime(17);
     progress.SetPos(3);
     EXPECT_TRUE(RowSplitsAt(Screen(), 0, 3, kBarPixel, kBackgroundPixel)) << "a frame passed: shown at once";
+}
+
+TEST_F(ScreenWhileBusy, APictureForcedOutsideAnOperationShowsOnceTheEventLoopWaits)
+{
+    progress.SetRange(0, kWidth);
+    progress.SetPos(10);
+    host.Sleep(kStepWaitMs);
+
+    progress.SetPos(20);
+    QEventLoop loop;
+    QTimer::singleShot(1, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_TRUE(RowSplitsAt(Screen(), 0, 20, kBarPixel, kBackgroundPixel));
 }
 
 TEST_F(ScreenWhileBusy, AnInvalidatedPictureIsPaintedAgainForTheScreen)
