@@ -26,7 +26,10 @@ constexpr std::uint8_t kTestPattern = 0xAA;
 constexpr std::uint8_t kFirstReadFiller = 0x00;
 } // namespace
 
-void CBrovikDlg::BitDelay()
+// One copy for every caller: how fast a countdown runs depends on where its
+// loop lands in memory, and the copies inlined into SendCommand ran up to
+// half again as slowly as this one, so the bit clock differed by call site.
+[[gnu::noinline]] void CBrovikDlg::BitDelay()
 {
     const std::uint32_t countdowns = std::min(m_delayBit, kFactorCap);
     for (std::uint32_t i = 0; i < countdowns; ++i) {
