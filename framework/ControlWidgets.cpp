@@ -105,7 +105,7 @@ public:
         // Kept open: opening a painter costs a good part of a small paint.
         if (!m_onPicture)
             m_onPicture = std::make_unique<QPainter>(&m_picture);
-        PaintThrough(*m_onPicture, rect());
+        PaintThrough(*m_onPicture, rect(), &m_picture);
         m_pictureWaits = true;
         PresentLater(this);
     }
@@ -118,7 +118,7 @@ protected:
     {
         QPainter painter(this);
         if (!ShowsWaitingPicture(painter)) {
-            PaintThrough(painter, event->rect());
+            PaintThrough(painter, event->rect(), nullptr);
             return;
         }
         const qreal ratio = m_picture.devicePixelRatio();
@@ -152,13 +152,15 @@ private:
         return bufferRatio > 0 ? bufferRatio : devicePixelRatioF();
     }
 
-    void PaintThrough(QPainter& painter, const QRect& area)
+    void PaintThrough(QPainter& painter, const QRect& area, QImage* picture)
     {
         m_h->painter = &painter;
+        m_h->paintPicture = picture;
         m_h->paintBounds = {area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
         SendMessageTo(m_h, WM_ERASEBKGND, 0);
         SendMessageTo(m_h, WM_PAINT);
         m_h->painter = nullptr;
+        m_h->paintPicture = nullptr;
     }
 
     HWND m_h;

@@ -1,7 +1,9 @@
 // Contexts over Qt painters. A window context borrows the painter of the
 // running paint, a memory context the painter of its selected bitmap; every
 // operation leaves the painter's clip, transform and composition as it found
-// them.
+// them. Fills, block copies and single lines of text whose device pixels are
+// plain to see (a bitmap, or the picture of a forced paint, at a whole-number
+// scale) are drawn straight on those pixels instead (Raster.h).
 #include "framework/Dc.h"
 
 #include <QColor>
@@ -27,6 +29,7 @@
 #include "framework/Icon.h"
 #include "framework/IconImpl.h"
 #include "framework/QtBridge.h"
+#include "framework/Raster.h"
 #include "framework/WindowDrawing.h"
 
 namespace {
@@ -45,6 +48,7 @@ struct DrawingState {
 
 struct FwDC {
     QPainter* windowPainter = nullptr;  // the running paint of a window, borrowed
+    QImage* windowPicture = nullptr;    // what a forced paint's painter is on
     QRect windowBounds;                 // the area that paint repaints
     std::unique_ptr<CBitmap> stockBitmap;
     CBitmap* bitmap = nullptr;          // memory contexts: the selected bitmap
@@ -92,6 +96,39 @@ QPainter* PainterOf(const FwDC& dc)
         return dc.windowPainter;
     return dc.bitmap ? fw::PainterOf(dc.bitmap->m_hObject) : nullptr;
 }
+
+// The pixels a context can draw on directly, at a whole-number ratio.
+struct DirectTarget {
+    QImage& pixels;
+    int ratio;
+    QPoint origin;  // the window origin, logical
+    QRect clip;     // device pixels
+};
+
+QRect Scaled(const QRect& r, int ratio) { return {r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio}; }
+
+std::optional<DirectTarget> DirectTargetOf(const FwDC& dc)
+{
+    QImage* pixels = dc.windowPainter ? dc.windowPicture : Pixels(dc);
+    if (!pixels || !fw::raster::CanDrawOn(*pixels))
+        return std::nullopt;
+    const qreal ratio = pixels->devicePixelRatio();
+    if (ratio < 1 || ratio != std::floor(ratio))
+        return std::nullopt;
+    const int wholeRatio = static_cast<int>(ratio);
+    QRect clip = pixels->rect();
+    if (dc.state.clip)
+        clip &= Scaled(*dc.state.clip, wholeRatio);
+    return DirectTarget{*pixels, wholeRatio, QPoint(dc.state.origin.x, dc.state.origin.y), clip};
+}
+
+// The device pixels of a rectangle in the context's logical coordinates.
+QRect ToDevice(const DirectTarget& target, const QRect& logical)
+{
+    return Scaled(logical.translated(-target.origin), target.ratio);
+}
+
+QRgb OpaquePixel(COLORREF colour) { return qRgb(GetRValue(colour), GetGValue(colour), GetBValue(colour)); }
 
 // Only text needs the font, and setting one costs a font lookup.
 enum class Drawing { Shapes, Text };
@@ -264,51 +301,108 @@ int CDC::GetClipBox(CRect* rect) const
 
 void CDC::FillSolidRect(const CRect& rect, COLORREF colour)
 {
-    if (rect.IsRectEmpty())
+    if (rect.IsRectEmpty() || !m_hDC)
         return;
+    if (const std::optional<DirectTarget> target = DirectTargetOf(*m_hDC)) {
+        fw::raster::Fill(target->pixels, ToDevice(*target, ToQt(rect)), OpaquePixel(colour), target->clip);
+        return;
+    }
     Paint(m_hDC, Drawing::Shapes, [&](QPainter& painter) { painter.fillRect(ToQt(rect), fw::ColorOf(colour)); });
 }
 
 namespace {
 
-// Laying out a line of text costs far more than drawing it, and a status line
-// is drawn over and over (twice a paint, in two colours): the last few lines
-// laid out in the painter's font, at its scale, are kept.
-const QStaticText& LaidOutLine(const QString& text, const QPainter& painter)
+// A line laid out in a font at a scale. Laying out a line costs far more than
+// drawing it, and a status line is drawn over and over (twice a paint, in two
+// colours): the last few lines laid out are kept.
+struct LaidOutLine {
+    std::string text;
+    QFont keyFont;   // the font asked for
+    QTransform scale;
+    QFont font;      // that font as the painter resolves it
+    QStaticText line;
+};
+
+// keyFont is looked up as it is; resolved gives the font to lay out with,
+// and is asked only when the line is not kept.
+template <class Resolve>
+const LaidOutLine& LaidOut(const std::string& text, const QFont& keyFont, const QTransform& scale, Resolve resolved)
 {
-    struct Line {
-        QString text;
-        QFont font;
-        QTransform scale;
-        QStaticText laidOut;
-    };
-    const QFont& font = painter.font();
-    const QTransform toDevice = painter.combinedTransform();
-    const QTransform scale(toDevice.m11(), toDevice.m12(), toDevice.m21(), toDevice.m22(), 0, 0);
     constexpr std::size_t kKept = 8;
     // Never destroyed: at exit fonts must not be released after the
     // toolkit's own caches are gone.
-    static auto& recent = *new std::deque<Line>;  // the most recently drawn first
-    const auto found =
-        std::find_if(recent.begin(), recent.end(), [&](const Line& line) { return line.text == text && line.font == font && line.scale == scale; });
+    static auto& recent = *new std::deque<LaidOutLine>;  // the most recently drawn first
+    const auto found = std::find_if(recent.begin(), recent.end(), [&](const LaidOutLine& l) {
+        return l.text == text && l.scale == scale && l.keyFont == keyFont;
+    });
     if (found != recent.end()) {
         std::rotate(recent.begin(), found, found + 1);
-        return recent.front().laidOut;
+        return recent.front();
     }
-    QStaticText laidOut(text);
-    laidOut.setTextFormat(Qt::PlainText);
-    laidOut.prepare(scale, font);
-    recent.push_front({text, font, scale, std::move(laidOut)});
+    const QFont font = resolved();
+    QStaticText line(QString::fromStdString(text));
+    line.setTextFormat(Qt::PlainText);
+    line.prepare(scale, font);
+    recent.push_front({text, keyFont, scale, font, std::move(line)});
     if (recent.size() > kKept)
         recent.pop_back();
-    return recent.front().laidOut;
+    return recent.front();
 }
 
 // Drawing a line glyph by glyph costs more than copying a picture of it, and
 // a status line is drawn in the same colour at the same place paint after
 // paint: pictures of the last few lines drawn are kept. Only at whole-number
 // scales without rotation, where the picture lands on whole device pixels.
-void DrawLine(QPainter& painter, const QString& text, const QStaticText& line, const QPointF& topLeft, const QColor& colour)
+struct LinePlacement {
+    QPoint corner;  // of the picture, logical
+    QPointF phase;  // of the line's top left within the picture
+};
+
+LinePlacement PlaceLine(const LaidOutLine& line, const QPointF& topLeft)
+{
+    // Room for ink beyond the line's box: overhanging and italic glyphs.
+    const int margin = qCeil(line.line.size().height() / 2);
+    const QPoint corner(qFloor(topLeft.x()) - margin, qFloor(topLeft.y()) - margin);
+    return {corner, topLeft - QPointF(corner)};
+}
+
+const QImage& LinePicture(const LaidOutLine& line, qreal ratio, QRgb colour, const QPointF& phase)
+{
+    struct Picture {
+        std::string text;
+        QFont keyFont;
+        qreal ratio;
+        QRgb colour;
+        QPointF phase;
+        QImage pixels;
+    };
+    constexpr std::size_t kKept = 8;
+    static auto& recent = *new std::deque<Picture>;  // the most recently drawn first; never destroyed, as above
+    const auto found = std::find_if(recent.begin(), recent.end(), [&](const Picture& p) {
+        return p.text == line.text && p.ratio == ratio && p.colour == colour && p.phase == phase && p.keyFont == line.keyFont;
+    });
+    if (found != recent.end()) {
+        std::rotate(recent.begin(), found, found + 1);
+        return recent.front().pixels;
+    }
+    const QSizeF size = line.line.size();
+    const int margin = qCeil(size.height() / 2);
+    const QSize logical(qCeil(size.width()) + 2 * margin + 1, qCeil(size.height()) + 2 * margin + 1);
+    QImage pixels(logical * static_cast<int>(ratio), QImage::Format_ARGB32_Premultiplied);
+    pixels.setDevicePixelRatio(ratio);
+    pixels.fill(Qt::transparent);
+    QPainter onPicture(&pixels);
+    onPicture.setFont(line.font);
+    onPicture.setPen(QColor::fromRgba(colour));
+    onPicture.drawStaticText(phase, line.line);
+    onPicture.end();
+    recent.push_front({line.text, line.keyFont, ratio, colour, phase, std::move(pixels)});
+    if (recent.size() > kKept)
+        recent.pop_back();
+    return recent.front().pixels;
+}
+
+void DrawLine(QPainter& painter, const LaidOutLine& line, const QPointF& topLeft, const QColor& colour)
 {
     const QTransform toDevice = painter.combinedTransform();
     const qreal ratio = toDevice.m11();
@@ -316,45 +410,11 @@ void DrawLine(QPainter& painter, const QString& text, const QStaticText& line, c
                              ratio == std::floor(ratio) && toDevice.dx() == std::floor(toDevice.dx()) &&
                              toDevice.dy() == std::floor(toDevice.dy());
     if (!wholePixels) {
-        painter.drawStaticText(topLeft, line);
+        painter.drawStaticText(topLeft, line.line);
         return;
     }
-    struct Picture {
-        QString text;
-        QFont font;
-        qreal ratio;
-        QRgb colour;
-        QPointF phase;  // of the line's top left within the picture
-        QImage pixels;
-    };
-    // Room for ink beyond the line's box: overhanging and italic glyphs.
-    const QSizeF size = line.size();
-    const int margin = qCeil(size.height() / 2);
-    const QPoint corner(qFloor(topLeft.x()) - margin, qFloor(topLeft.y()) - margin);
-    const QPointF phase = topLeft - QPointF(corner);
-    const QFont& font = painter.font();
-    constexpr std::size_t kKept = 8;
-    static auto& recent = *new std::deque<Picture>;  // the most recently drawn first; never destroyed, as above
-    const auto found = std::find_if(recent.begin(), recent.end(), [&](const Picture& p) {
-        return p.text == text && p.ratio == ratio && p.colour == colour.rgba() && p.phase == phase && p.font == font;
-    });
-    if (found != recent.end()) {
-        std::rotate(recent.begin(), found, found + 1);
-    } else {
-        const QSize logical(qCeil(size.width()) + 2 * margin + 1, qCeil(size.height()) + 2 * margin + 1);
-        QImage pixels(logical * static_cast<int>(ratio), QImage::Format_ARGB32_Premultiplied);
-        pixels.setDevicePixelRatio(ratio);
-        pixels.fill(Qt::transparent);
-        QPainter onPicture(&pixels);
-        onPicture.setFont(font);
-        onPicture.setPen(colour);
-        onPicture.drawStaticText(phase, line);
-        onPicture.end();
-        recent.push_front({text, font, ratio, colour.rgba(), phase, std::move(pixels)});
-        if (recent.size() > kKept)
-            recent.pop_back();
-    }
-    painter.drawImage(QPointF(corner), recent.front().pixels);
+    const LinePlacement place = PlaceLine(line, topLeft);
+    painter.drawImage(QPointF(place.corner), LinePicture(line, ratio, colour.rgba(), place.phase));
 }
 
 // Where a single line lands in box with the alignment of flags: the place
@@ -366,20 +426,60 @@ QRectF LineBounds(const QRect& box, int flags, const QSizeF& size)
     return {QPointF(x, y), size};
 }
 
+// A single line straight on the target's pixels: what the painter path below
+// draws, placed and blended the same way.
+int DrawLineDirectly(const FwDC& dc, const DirectTarget& target, const std::string& text, const QRect& box, int flags)
+{
+    const DrawingState& state = dc.state;
+    if (state.clip && state.clip->isEmpty())
+        return 0;
+    static const auto& noFont = *new QFont;  // never destroyed, as above
+    const QFont& font = state.qtFont ? *state.qtFont : noFont;
+    const LaidOutLine& line = LaidOut(text, font, QTransform::fromScale(target.ratio, target.ratio), [&] {
+        QPainter* painter = PainterOf(dc);
+        painter->save();
+        painter->setFont(font);
+        const QFont resolved = painter->font();
+        painter->restore();
+        return resolved;
+    });
+    const QRectF bounds = LineBounds(box, flags, line.line.size());
+    const int height = bounds.toAlignedRect().height();
+    const QPointF origin(target.origin);
+    if (state.clip && !QRectF(*state.clip).intersects(bounds.translated(-origin)))
+        return height;
+    if (state.bkMode == OPAQUE)
+        fw::raster::Fill(target.pixels, ToDevice(target, bounds.toAlignedRect() & box), OpaquePixel(state.bkColour),
+                         target.clip);
+    const LinePlacement place = PlaceLine(line, bounds.topLeft());
+    const QImage& picture = LinePicture(line, target.ratio, OpaquePixel(state.textColour), place.phase);
+    fw::raster::BlendOver(target.pixels, (place.corner - target.origin) * target.ratio, picture,
+                          target.clip & ToDevice(target, box));
+    return height;
+}
+
 } // namespace
 
 int CDC::DrawText(const std::string& text, const CRect& rect, UINT format)
 {
+    if (!m_hDC)
+        return 0;
+    const QRect box = ToQt(rect);
+    const int flags = TextFlags(format);
+    if (format & DT_SINGLELINE) {
+        if (const std::optional<DirectTarget> target = DirectTargetOf(*m_hDC))
+            return DrawLineDirectly(*m_hDC, *target, text, box, flags);
+    }
     int height = 0;
     Paint(m_hDC, Drawing::Text, [&](QPainter& painter) {
-        const QString qtText = QString::fromStdString(text);
-        const QRect box = ToQt(rect);
-        const int flags = TextFlags(format);
         const QColor background = fw::ColorOf(m_hDC->state.bkColour);
         painter.setPen(fw::ColorOf(m_hDC->state.textColour));
         if (format & DT_SINGLELINE) {
-            const QStaticText& line = LaidOutLine(qtText, painter);
-            const QRectF bounds = LineBounds(box, flags, line.size());
+            const QTransform toDevice = painter.combinedTransform();
+            const QTransform scale(toDevice.m11(), toDevice.m12(), toDevice.m21(), toDevice.m22(), 0, 0);
+            const QFont& font = painter.font();
+            const LaidOutLine& line = LaidOut(text, font, scale, [&] { return font; });
+            const QRectF bounds = LineBounds(box, flags, line.line.size());
             height = bounds.toAlignedRect().height();
             // A line clipped away entirely (one colour of a two-colour text)
             // would still cost a pass over its glyphs.
@@ -387,9 +487,14 @@ int CDC::DrawText(const std::string& text, const CRect& rect, UINT format)
                 return;
             if (m_hDC->state.bkMode == OPAQUE)
                 painter.fillRect(bounds.toAlignedRect().intersected(box), background);
-            DrawLine(painter, qtText, line, bounds.topLeft(), painter.pen().color());
+            // The text is cut at its box, as the platform cuts it.
+            painter.save();
+            painter.setClipRect(box, Qt::IntersectClip);
+            DrawLine(painter, line, bounds.topLeft(), painter.pen().color());
+            painter.restore();
             return;
         }
+        const QString qtText = QString::fromStdString(text);
         if (m_hDC->state.bkMode == OPAQUE)
             painter.fillRect(painter.boundingRect(box, flags, qtText).intersected(box), background);
         QRect drawn;
@@ -417,6 +522,16 @@ BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSource, 
     const QImage* pixels = Pixels(from);
     if (!pixels || from.windowPainter)
         return FALSE;
+    if (const std::optional<DirectTarget> target = DirectTargetOf(*m_hDC);
+        target && &target->pixels != pixels && pixels->format() == target->pixels.format() &&
+        pixels->devicePixelRatio() == target->ratio) {
+        const int ratio = target->ratio;
+        const QRect block((xSource - from.state.origin.x) * ratio, (ySource - from.state.origin.y) * ratio, width * ratio,
+                          height * ratio);
+        fw::raster::Copy(target->pixels, ToDevice(*target, QRect(x, y, width, height)).topLeft(), *pixels, block,
+                         target->clip);
+        return TRUE;
+    }
     // The block in the bitmap's own pixels, so that a scaled bitmap reaches a
     // scaled screen pixel for pixel.
     const qreal ratio = pixels->devicePixelRatio();
@@ -456,6 +571,7 @@ CPaintDC::CPaintDC(CWnd* wnd)
         return;
     auto* dc = new FwDC;
     dc->windowPainter = painter;
+    dc->windowPicture = fw::PaintPicture(hWnd);
     dc->windowBounds = ToQt(fw::PaintBounds(hWnd));
     m_hDC = m_hAttribDC = dc;
 }

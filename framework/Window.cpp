@@ -44,6 +44,8 @@ CRect PaintBounds(HWND h)
     return h->paintBounds;
 }
 
+QImage* PaintPicture(HWND h) { return h ? h->paintPicture : nullptr; }
+
 CFont* WindowFont(HWND h)
 {
     if (!h)

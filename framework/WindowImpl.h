@@ -15,6 +15,7 @@
 #include "framework/Wnd.h"
 
 class QEventLoop;
+class QImage;
 class QPainter;
 class QPoint;
 class QString;
@@ -46,6 +47,7 @@ struct FwWindow {
     INT_PTR result = 0;
     bool destroying = false;
     QPainter* painter = nullptr;      // during WM_PAINT
+    QImage* paintPicture = nullptr;   // during a forced WM_PAINT: the picture the painter is on
     CRect paintBounds{};              // during WM_PAINT: what it repaints
     std::function<void(const std::string&)> textObserver;
 };
