@@ -366,7 +366,29 @@ LinePlacement PlaceLine(const LaidOutLine& line, const QPointF& topLeft)
     return {corner, topLeft - QPointF(corner)};
 }
 
-const QImage& LinePicture(const LaidOutLine& line, qreal ratio, QRgb colour, const QPointF& phase)
+// The ink of a line's picture alone, cut out of it: most of the picture is
+// the room left around the line, and drawing transparent pixels changes
+// nothing.
+struct LineInk {
+    QImage pixels;
+    QPoint offset;  // of the ink within the picture, in device pixels
+};
+
+LineInk CutOutInk(const QImage& picture)
+{
+    QRect ink;
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        for (int x = 0; x < picture.width(); ++x)
+            if (row[x] != 0)
+                ink |= QRect(x, y, 1, 1);
+    }
+    QImage pixels = picture.copy(ink);
+    pixels.setDevicePixelRatio(picture.devicePixelRatio());
+    return {std::move(pixels), ink.topLeft()};
+}
+
+const LineInk& LinePicture(const LaidOutLine& line, qreal ratio, QRgb colour, const QPointF& phase)
 {
     struct Picture {
         std::string text;
@@ -374,7 +396,7 @@ const QImage& LinePicture(const LaidOutLine& line, qreal ratio, QRgb colour, con
         qreal ratio;
         QRgb colour;
         QPointF phase;
-        QImage pixels;
+        LineInk ink;
     };
     constexpr std::size_t kKept = 8;
     static auto& recent = *new std::deque<Picture>;  // the most recently drawn first; never destroyed, as above
@@ -383,7 +405,7 @@ const QImage& LinePicture(const LaidOutLine& line, qreal ratio, QRgb colour, con
     });
     if (found != recent.end()) {
         std::rotate(recent.begin(), found, found + 1);
-        return recent.front().pixels;
+        return recent.front().ink;
     }
     const QSizeF size = line.line.size();
     const int margin = qCeil(size.height() / 2);
@@ -396,10 +418,10 @@ const QImage& LinePicture(const LaidOutLine& line, qreal ratio, QRgb colour, con
     onPicture.setPen(QColor::fromRgba(colour));
     onPicture.drawStaticText(phase, line.line);
     onPicture.end();
-    recent.push_front({line.text, line.keyFont, ratio, colour, phase, std::move(pixels)});
+    recent.push_front({line.text, line.keyFont, ratio, colour, phase, CutOutInk(pixels)});
     if (recent.size() > kKept)
         recent.pop_back();
-    return recent.front().pixels;
+    return recent.front().ink;
 }
 
 void DrawLine(QPainter& painter, const LaidOutLine& line, const QPointF& topLeft, const QColor& colour)
@@ -414,7 +436,8 @@ void DrawLine(QPainter& painter, const LaidOutLine& line, const QPointF& topLeft
         return;
     }
     const LinePlacement place = PlaceLine(line, topLeft);
-    painter.drawImage(QPointF(place.corner), LinePicture(line, ratio, colour.rgba(), place.phase));
+    const LineInk& ink = LinePicture(line, ratio, colour.rgba(), place.phase);
+    painter.drawImage(QPointF(place.corner) + QPointF(ink.offset) / ratio, ink.pixels);
 }
 
 // Where a single line lands in box with the alignment of flags: the place
@@ -452,8 +475,8 @@ int DrawLineDirectly(const FwDC& dc, const DirectTarget& target, const std::stri
         fw::raster::Fill(target.pixels, ToDevice(target, bounds.toAlignedRect() & box), OpaquePixel(state.bkColour),
                          target.clip);
     const LinePlacement place = PlaceLine(line, bounds.topLeft());
-    const QImage& picture = LinePicture(line, target.ratio, OpaquePixel(state.textColour), place.phase);
-    fw::raster::BlendOver(target.pixels, (place.corner - target.origin) * target.ratio, picture,
+    const LineInk& ink = LinePicture(line, target.ratio, OpaquePixel(state.textColour), place.phase);
+    fw::raster::BlendOver(target.pixels, (place.corner - target.origin) * target.ratio + ink.offset, ink.pixels,
                           target.clip & ToDevice(target, box));
     return height;
 }
