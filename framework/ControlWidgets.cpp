@@ -262,6 +262,10 @@ void DropPaintedPicture(HWND h)
 
 void ShowText(HWND h)
 {
+    // A bar's text is its own to paint: an operation sets one after every
+    // byte, and the conversion would be wasted.
+    if (!h->dialog && (h->kind == ControlKind::ProgressBar || h->kind == ControlKind::Picture))
+        return;
     const QString text = ToQt(h->text);
     if (h->dialog) {
         h->widget->setWindowTitle(text);
