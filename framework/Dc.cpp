@@ -18,7 +18,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <type_traits>
@@ -30,6 +29,7 @@
 #include "framework/IconImpl.h"
 #include "framework/QtBridge.h"
 #include "framework/Raster.h"
+#include "framework/RecentlyUsed.h"
 #include "framework/WindowDrawing.h"
 
 namespace {
@@ -328,25 +328,18 @@ struct LaidOutLine {
 template <class Resolve>
 const LaidOutLine& LaidOut(const std::string& text, const QFont& keyFont, const QTransform& scale, Resolve resolved)
 {
-    constexpr std::size_t kKept = 8;
     // Never destroyed: at exit fonts must not be released after the
     // toolkit's own caches are gone.
-    static auto& recent = *new std::deque<LaidOutLine>;  // the most recently drawn first
-    const auto found = std::find_if(recent.begin(), recent.end(), [&](const LaidOutLine& l) {
-        return l.text == text && l.scale == scale && l.keyFont == keyFont;
-    });
-    if (found != recent.end()) {
-        std::rotate(recent.begin(), found, found + 1);
-        return recent.front();
-    }
+    static auto& recent = *new fw::RecentlyUsed<LaidOutLine, 8>;
+    if (const LaidOutLine* kept = recent.Find([&](const LaidOutLine& l) {
+            return l.text == text && l.scale == scale && l.keyFont == keyFont;
+        }))
+        return *kept;
     const QFont font = resolved();
     QStaticText line(QString::fromStdString(text));
     line.setTextFormat(Qt::PlainText);
     line.prepare(scale, font);
-    recent.push_front({text, keyFont, scale, font, std::move(line)});
-    if (recent.size() > kKept)
-        recent.pop_back();
-    return recent.front();
+    return recent.Add({text, keyFont, scale, font, std::move(line)});
 }
 
 // Drawing a line glyph by glyph costs more than copying a picture of it, and
@@ -398,15 +391,12 @@ const LineInk& LinePicture(const LaidOutLine& line, qreal ratio, QRgb colour, co
         QPointF phase;
         LineInk ink;
     };
-    constexpr std::size_t kKept = 8;
-    static auto& recent = *new std::deque<Picture>;  // the most recently drawn first; never destroyed, as above
-    const auto found = std::find_if(recent.begin(), recent.end(), [&](const Picture& p) {
-        return p.text == line.text && p.ratio == ratio && p.colour == colour && p.phase == phase && p.keyFont == line.keyFont;
-    });
-    if (found != recent.end()) {
-        std::rotate(recent.begin(), found, found + 1);
-        return recent.front().ink;
-    }
+    static auto& recent = *new fw::RecentlyUsed<Picture, 8>;  // never destroyed, as above
+    if (const Picture* kept = recent.Find([&](const Picture& p) {
+            return p.text == line.text && p.ratio == ratio && p.colour == colour && p.phase == phase &&
+                   p.keyFont == line.keyFont;
+        }))
+        return kept->ink;
     const QSizeF size = line.line.size();
     const int margin = qCeil(size.height() / 2);
     const QSize logical(qCeil(size.width()) + 2 * margin + 1, qCeil(size.height()) + 2 * margin + 1);
@@ -418,10 +408,7 @@ const LineInk& LinePicture(const LaidOutLine& line, qreal ratio, QRgb colour, co
     onPicture.setPen(QColor::fromRgba(colour));
     onPicture.drawStaticText(phase, line.line);
     onPicture.end();
-    recent.push_front({line.text, line.keyFont, ratio, colour, phase, CutOutInk(pixels)});
-    if (recent.size() > kKept)
-        recent.pop_back();
-    return recent.front().ink;
+    return recent.Add({line.text, line.keyFont, ratio, colour, phase, CutOutInk(pixels)}).ink;
 }
 
 void DrawLine(QPainter& painter, const LaidOutLine& line, const QPointF& topLeft, const QColor& colour)
