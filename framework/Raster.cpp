@@ -1,5 +1,10 @@
 #include "framework/Raster.h"
 
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QRgb>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -39,7 +44,7 @@ QRgb ByteMultiply(QRgb x, std::uint32_t a)
 
 bool CanDrawOn(const QImage& image) { return !image.isNull() && image.isDetached() && IsThirtyTwoBit(image); }
 
-void Fill(QImage& image, const QRect& area, QRgb colour, const QRect& clip)
+void Fill(QImage& image, const QRect& area, std::uint32_t colour, const QRect& clip)
 {
     const QRect target = area & clip & image.rect();
     if (target.isEmpty())

@@ -4,11 +4,13 @@
 // engine gives for it. A forced redraw during an operation runs right after
 // a sleep, from cold caches, where the painter's way to a few thousand pixels
 // costs several times the pixels themselves. All rectangles and points are in
-// device pixels; everything is cut to the images and to clip.
-#include <QImage>
-#include <QPoint>
-#include <QRect>
-#include <QRgb>
+// device pixels; everything is cut to the images and to clip. Colours are
+// 0xAARRGGBB.
+#include <cstdint>
+
+class QImage;
+class QPoint;
+class QRect;
 
 namespace fw::raster {
 
@@ -17,7 +19,7 @@ namespace fw::raster {
 bool CanDrawOn(const QImage& image);
 
 // Fills area with colour, made opaque.
-void Fill(QImage& image, const QRect& area, QRgb colour, const QRect& clip);
+void Fill(QImage& image, const QRect& area, std::uint32_t colour, const QRect& clip);
 // Copies block of from to image, its top left to at.
 void Copy(QImage& image, const QPoint& at, const QImage& from, const QRect& block, const QRect& clip);
 // Draws picture (premultiplied ARGB32) over image, its top left at at.
