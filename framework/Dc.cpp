@@ -128,8 +128,6 @@ QRect ToDevice(const DirectTarget& target, const QRect& logical)
     return Scaled(logical.translated(-target.origin), target.ratio);
 }
 
-QRgb OpaquePixel(COLORREF colour) { return qRgb(GetRValue(colour), GetGValue(colour), GetBValue(colour)); }
-
 // Only text needs the font, and setting one costs a font lookup.
 enum class Drawing { Shapes, Text };
 
@@ -304,7 +302,7 @@ void CDC::FillSolidRect(const CRect& rect, COLORREF colour)
     if (rect.IsRectEmpty() || !m_hDC)
         return;
     if (const std::optional<DirectTarget> target = DirectTargetOf(*m_hDC)) {
-        fw::raster::Fill(target->pixels, ToDevice(*target, ToQt(rect)), OpaquePixel(colour), target->clip);
+        fw::raster::Fill(target->pixels, ToDevice(*target, ToQt(rect)), fw::ColorOf(colour).rgb(), target->clip);
         return;
     }
     Paint(m_hDC, Drawing::Shapes, [&](QPainter& painter) { painter.fillRect(ToQt(rect), fw::ColorOf(colour)); });
@@ -351,10 +349,12 @@ struct LinePlacement {
     QPointF phase;  // of the line's top left within the picture
 };
 
+// Room for ink beyond the line's box: overhanging and italic glyphs.
+int InkMargin(const LaidOutLine& line) { return qCeil(line.line.size().height() / 2); }
+
 LinePlacement PlaceLine(const LaidOutLine& line, const QPointF& topLeft)
 {
-    // Room for ink beyond the line's box: overhanging and italic glyphs.
-    const int margin = qCeil(line.line.size().height() / 2);
+    const int margin = InkMargin(line);
     const QPoint corner(qFloor(topLeft.x()) - margin, qFloor(topLeft.y()) - margin);
     return {corner, topLeft - QPointF(corner)};
 }
@@ -398,7 +398,7 @@ const LineInk& LinePicture(const LaidOutLine& line, qreal ratio, QRgb colour, co
         }))
         return kept->ink;
     const QSizeF size = line.line.size();
-    const int margin = qCeil(size.height() / 2);
+    const int margin = InkMargin(line);
     const QSize logical(qCeil(size.width()) + 2 * margin + 1, qCeil(size.height()) + 2 * margin + 1);
     QImage pixels(logical * static_cast<int>(ratio), QImage::Format_ARGB32_Premultiplied);
     pixels.setDevicePixelRatio(ratio);
@@ -459,10 +459,10 @@ int DrawLineDirectly(const FwDC& dc, const DirectTarget& target, const std::stri
     if (state.clip && !QRectF(*state.clip).intersects(bounds.translated(-origin)))
         return height;
     if (state.bkMode == OPAQUE)
-        fw::raster::Fill(target.pixels, ToDevice(target, bounds.toAlignedRect() & box), OpaquePixel(state.bkColour),
+        fw::raster::Fill(target.pixels, ToDevice(target, bounds.toAlignedRect() & box), fw::ColorOf(state.bkColour).rgb(),
                          target.clip);
     const LinePlacement place = PlaceLine(line, bounds.topLeft());
-    const LineInk& ink = LinePicture(line, target.ratio, OpaquePixel(state.textColour), place.phase);
+    const LineInk& ink = LinePicture(line, target.ratio, fw::ColorOf(state.textColour).rgb(), place.phase);
     fw::raster::BlendOver(target.pixels, (place.corner - target.origin) * target.ratio + ink.offset, ink.pixels,
                           target.clip & ToDevice(target, box));
     return height;
