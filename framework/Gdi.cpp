@@ -8,12 +8,12 @@
 #include <QPalette>
 #include <QtMath>
 
-#include <algorithm>
-#include <deque>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "framework/GdiImpl.h"
+#include "framework/RecentlyUsed.h"
 
 struct FwFont {
     QFont font;
@@ -28,33 +28,24 @@ namespace {
 
 // The pixels of the last few deleted bitmaps, for new ones of the same size:
 // a paint that buffers itself off screen makes and deletes one every time.
-constexpr std::size_t kSparesKept = 4;
 constexpr qsizetype kLargestKeptBytes = 16 << 20;
+using SpareBitmaps = fw::RecentlyUsed<std::unique_ptr<FwBitmap>, 4>;
 // Never destroyed: their painters hold fonts, and at exit fonts must not be
 // released after the toolkit's own caches are gone.
-std::deque<std::unique_ptr<FwBitmap>>& Spares()
+SpareBitmaps& Spares()
 {
-    static auto* spares = new std::deque<std::unique_ptr<FwBitmap>>;  // the most recently deleted first
+    static auto* spares = new SpareBitmaps;
     return *spares;
-}
-
-void KeepAsSpare(std::unique_ptr<FwBitmap> bitmap)
-{
-    Spares().push_front(std::move(bitmap));
-    if (Spares().size() > kSparesKept)
-        Spares().pop_back();
 }
 
 std::unique_ptr<FwBitmap> NewBitmap(const QSize& pixels, qreal ratio)
 {
-    std::deque<std::unique_ptr<FwBitmap>>& spares = Spares();
-    const auto spare = std::find_if(spares.begin(), spares.end(), [&](const std::unique_ptr<FwBitmap>& b) {
+    std::optional<std::unique_ptr<FwBitmap>> spare = Spares().Take([&](const std::unique_ptr<FwBitmap>& b) {
         return b->image.size() == pixels && b->image.devicePixelRatio() == ratio;
     });
     std::unique_ptr<FwBitmap> bitmap;
-    if (spare != spares.end()) {
+    if (spare) {
         bitmap = std::move(*spare);
-        spares.erase(spare);
     } else {
         bitmap = std::make_unique<FwBitmap>();
         bitmap->image = QImage(pixels, QImage::Format_RGB32);
@@ -108,7 +99,7 @@ BOOL CBitmap::DeleteObject()
     std::unique_ptr<FwBitmap> bitmap(m_hObject);
     m_hObject = nullptr;
     if (bitmap->image.sizeInBytes() <= kLargestKeptBytes)
-        KeepAsSpare(std::move(bitmap));
+        Spares().Add(std::move(bitmap));
     return TRUE;
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <deque>
+#include <optional>
 #include <utility>
 
 namespace fw {
@@ -18,6 +19,17 @@ public:
             return nullptr;
         std::rotate(m_items.begin(), found, found + 1);
         return &m_items.front();
+    }
+
+    // Takes out the first item that matches; nothing when none does.
+    template <class Matches> std::optional<Item> Take(Matches matches)
+    {
+        const auto found = std::find_if(m_items.begin(), m_items.end(), matches);
+        if (found == m_items.end())
+            return std::nullopt;
+        std::optional<Item> taken(std::move(*found));
+        m_items.erase(found);
+        return taken;
     }
 
     // Keeps item as the most recent, forgetting the least recent beyond kKept.
