@@ -262,21 +262,17 @@ void DropPaintedPicture(HWND h)
 
 void ShowText(HWND h)
 {
-    // A bar's text is its own to paint: an operation sets one after every
-    // byte, and the conversion would be wasted.
-    if (!h->dialog && (h->kind == ControlKind::ProgressBar || h->kind == ControlKind::Picture))
-        return;
-    const QString text = ToQt(h->text);
     if (h->dialog) {
-        h->widget->setWindowTitle(text);
+        h->widget->setWindowTitle(ToQt(h->text));
         return;
     }
     switch (h->kind) {
     case ControlKind::PushButton:
     case ControlKind::AutoRadioButton:
-        static_cast<QAbstractButton*>(h->widget)->setText(text);
+        static_cast<QAbstractButton*>(h->widget)->setText(ToQt(h->text));
         break;
     case ControlKind::Edit: {
+        const QString text = ToQt(h->text);
         auto* edit = static_cast<QLineEdit*>(h->widget);
         // Text the program sets is shown from its start, as the platform's
         // edit shows it, not scrolled to its end.
@@ -287,13 +283,15 @@ void ShowText(HWND h)
         break;
     }
     case ControlKind::GroupBox:
-        static_cast<QGroupBox*>(h->widget)->setTitle(text);
+        static_cast<QGroupBox*>(h->widget)->setTitle(ToQt(h->text));
         break;
     case ControlKind::Static:
-        static_cast<QLabel*>(h->widget)->setText(text);
+        static_cast<QLabel*>(h->widget)->setText(ToQt(h->text));
         break;
     case ControlKind::Picture:
     case ControlKind::ProgressBar:
+        // No text to show (a bar paints its own): an operation sets the
+        // bar's after every byte, and converting it would be wasted.
         break;
     }
 }
