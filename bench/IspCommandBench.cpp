@@ -55,29 +55,17 @@ sim::ChipContents PatternChip()
     return contents;
 }
 
-// The main dialog on a chip holding the pattern, in programming mode at bit
-// delay 0, with recorded sleeps.
-struct ProgrammingRig {
-    ProgrammingRig() : rig(SleepMode::Recorded, PatternChip()), dlg(rig.Dialog())
-    {
-        dlg.m_delayBit = 0;
-        dlg.LoadPortSelection();
-        dlg.EnterProgramming();
-        dlg.ProgrammingEnable();
-    }
-
-    DialogRig rig;
-    CBrovikDlg& dlg;
-};
-
 } // namespace
 
 LinkCosts MeasureIspCommand(Report& report)
 {
     std::cerr << "Measuring one ISP command...\n";
-    ProgrammingRig programming;
-    DialogRig& rig = programming.rig;
-    CBrovikDlg& dlg = programming.dlg;
+    DialogRig rig(SleepMode::Recorded, PatternChip());
+    CBrovikDlg& dlg = rig.Dialog();
+    dlg.m_delayBit = 0;
+    dlg.LoadPortSelection();
+    dlg.EnterProgramming();
+    dlg.ProgrammingEnable();
 
     std::uint8_t command[3];
     std::uint8_t reply[3];
