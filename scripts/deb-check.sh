@@ -32,6 +32,17 @@ echo "== desktop entries and metainfo"
 desktop-file-validate "$unpacked"/usr/share/applications/*.desktop
 appstreamcli validate --no-net "$unpacked/usr/share/metainfo/org.brovik.Brovik.metainfo.xml"
 
+echo "== the README's pictures"
+# Every picture the installed README links to is installed where the link
+# points.
+doc=$unpacked/usr/share/doc/brovik
+pictures=$(grep -o '!\[[^]]*\]([^)]*)' "$doc/README.md" | sed 's/.*(\(.*\))/\1/')
+[ -n "$pictures" ] || fail "the installed README links no picture"
+for picture in $pictures; do
+    [ -s "$doc/$picture" ] || fail "the installed README links $picture, which the package does not hold"
+    echo "$picture: $(file -b "$doc/$picture")"
+done
+
 echo "== icons"
 for size in 16 24 32 48 64 128 256; do
     icon=$unpacked/usr/share/icons/hicolor/${size}x${size}/apps/brovik.png

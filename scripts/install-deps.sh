@@ -2,7 +2,7 @@
 # Installs the Debian packages of the named groups, if any are missing. Runs
 # apt-get as root, or through sudo for a normal user.
 #   build     compile and run the three programs
-#   test      the test and benchmark libraries
+#   test      the test and benchmark libraries and the tools the tests run
 #   fuzz      clang and its runtime, for the fuzz targets
 #   x         an X server, a window manager and screenshot tools
 #   package   building and checking the Debian package
@@ -17,7 +17,7 @@ packages=()
 for group in "${groups[@]}"; do
     case $group in
         build) packages+=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core) ;;
-        test) packages+=(libgtest-dev libgmock-dev libbenchmark-dev sdcc srecord) ;;
+        test) packages+=(libgtest-dev libgmock-dev libbenchmark-dev sdcc srecord python3) ;;
         fuzz) packages+=(clang libclang-rt-14-dev) ;;
         x) packages+=(xvfb openbox x11-apps x11-utils imagemagick xdotool) ;;
         package) packages+=(dpkg-dev file lintian desktop-file-utils appstream man-db bash-completion librsvg2-bin imagemagick) ;;
