@@ -122,13 +122,6 @@ class Drawing:
         self.add(f'<rect class="part" x="{x - 7}" y="{y}" width="14" height="44"/>')
         self.text(x + 12, y + 26, label, size=11)
 
-    def capacitor_h(self, x, y, label):
-        # Plates across a horizontal wire, centred on x.
-        self.add(f'<rect x="{x - 4}" y="{y - 10}" width="8" height="20" fill="#fff"/>')
-        self.add(f'<line class="plate" x1="{x - 4}" y1="{y - 10}" x2="{x - 4}" y2="{y + 10}"/>')
-        self.add(f'<line class="plate" x1="{x + 4}" y1="{y - 10}" x2="{x + 4}" y2="{y + 10}"/>')
-        self.text(x, y - 14, label, size=11, anchor="middle")
-
     def capacitor_v(self, x, y, label, left=False):
         self.add(f'<rect x="{x - 10}" y="{y - 4}" width="20" height="8" fill="#fff"/>')
         self.add(f'<line class="plate" x1="{x - 10}" y1="{y - 4}" x2="{x + 10}" y2="{y - 4}"/>')
@@ -244,7 +237,8 @@ def draw(data):
         d.text(50, y + 5, row["pc_line"], size=11)
         d.add(f'<circle class="part" cx="{PC_TERMINAL_X}" cy="{y}" r="4"/>')
 
-    signal_ys = []
+    # The pull-up to +5 V hops over the series wires.
+    signal_ys = [chip_pin_end(pins[row["chip_pin"]])[1] for row in rows if row["kind"] == "series"]
     vcc_rail_y = 100
     vcc_nodes = []
     for row in rows:
@@ -255,7 +249,6 @@ def draw(data):
             d.wire((PC_TERMINAL_X, stub_y), (stub_x, stub_y), net=net)
             d.resistor_h(270, stub_y, part_text(data, row["through"][0]))
             d.text(440, stub_y - 6, row["signal"].split(",")[0], size=12, cls="signal")
-            signal_ys.append(stub_y)
         elif kind == "reset-inverter":
             base_resistor, _, pull_up = row["through"]
             base, collector, emitter = d.npn(330, reset_y, part_text(data, "Q1"))
@@ -265,8 +258,9 @@ def draw(data):
             d.wire(collector, (node_x, stub_y), (stub_x, stub_y), net=net)
             d.dot(node_x, stub_y)
             d.text(440, stub_y - 6, "RST, active high", size=12, cls="signal")
-            for i, line in enumerate(("pin 3 low: Q1 off,", "RST high: programming mode", "",
-                                      "pin 3 high: Q1 on,", "RST low: the chip runs")):
+            pc_pin = row["pc_pin"]
+            for i, line in enumerate((f"pin {pc_pin} low: Q1 off,", "RST high: programming mode", "",
+                                      f"pin {pc_pin} high: Q1 on,", "RST low: the chip runs")):
                 if line:
                     d.text(366, reset_y + 46 + 15 * i, line, size=11)
             vertical_with_hops(d, node_x, vcc_rail_y, stub_y, signal_ys, net="VCC")
@@ -291,7 +285,8 @@ def draw(data):
             d.dot(xtal_x, stub_y)
             d.dot(column, ground_y)
             cap = row["through"][1]
-            cap_y = (chip_pin_end(pins["XTAL1"])[1] + ground_y) / 2
+            lower_y = max(chip_pin_end(pins[name])[1] for name in ("XTAL1", "XTAL2"))
+            cap_y = (lower_y + ground_y) / 2
             d.capacitor_v(column, cap_y, part_text(data, cap), left=upper)
             if upper:
                 other = chip_pin_end(pins["XTAL1" if row["chip_pin"] == "XTAL2" else "XTAL2"])[1]
@@ -329,8 +324,8 @@ def draw(data):
 # ---------------------------------------------------------------- the check
 
 def readme_rows(readme):
-    """(printer-port pin or None, chip pin number, chip pin name) of each row
-    of the README's wiring table."""
+    """(printer-port pin or None, parts between, chip pin number, chip pin
+    name) of each row of the README's wiring table."""
     start, end = readme.find(TABLE_BEGIN), readme.find(TABLE_END)
     if start < 0 or end < start:
         raise WiringError("README.md: the markers of the wiring table are missing")
@@ -343,7 +338,7 @@ def readme_rows(readme):
         if not chip:
             raise WiringError(f"README.md: cannot read the chip pin \"{cells[3]}\"")
         pc = cells[0].split(" ")[0] if cells[0] else None
-        rows.append((pc, int(chip.group(1)), chip.group(2)))
+        rows.append((pc, cells[2], int(chip.group(1)), chip.group(2)))
     return rows
 
 
@@ -374,29 +369,32 @@ def check_agreement(readme, svg):
     faults = []
     chip, pc, wires = svg_labels(svg)
     rows = readme_rows(readme)
-    for pc_pin, number, name in rows:
+    for pc_pin, through, number, name in rows:
         if chip.get(number) != name:
             faults.append(f"README.md says chip pin {number} is {name}; the drawing names it {chip.get(number)}")
+        stub = chip_pin_end(number)
+        if not any(stub in (w[0], w[-1]) for w in wires):
+            faults.append(f"the drawing has no wire on chip pin {number}")
         if pc_pin is None:
             continue
         if pc_pin not in pc:
             faults.append(f"README.md lists printer-port pin {pc_pin}; the drawing has no such terminal")
             continue
         start = (PC_TERMINAL_X, pc[pc_pin])
-        stub = chip_pin_end(number)
-        direct = any(w[0] == start and w[-1] == stub for w in wires)
-        starts = any(w[0] == start for w in wires)
-        if not starts:
+        from_terminal = [w for w in wires if w[0] == start]
+        if not from_terminal:
             faults.append(f"the drawing's printer-port pin {pc_pin} has no wire")
-        # A straight wire that ends on another chip pin is a plain miswiring.
-        for w in wires:
-            if w[0] == start and w[-1][0] == BODY_LEFT - STUB and w[-1] != stub:
-                faults.append(f"the drawing wires printer-port pin {pc_pin} to another chip pin than {number}")
-        if not direct and pc_pin != "3":
-            faults.append(f"the drawing does not wire printer-port pin {pc_pin} to chip pin {number}")
-    if sorted(p for p, _, _ in rows if p) != sorted(pc):
-        faults.append(f"printer-port pins: README.md has {sorted(p for p, _, _ in rows if p)}, "
-                      f"the drawing {sorted(pc)}")
+        # Through resistors the drawing's wire runs straight to the chip pin;
+        # through a transistor it ends at the transistor, on no chip pin.
+        straight = not re.search(r"\bQ\d", through)
+        ends = {w[-1] for w in from_terminal}
+        on_other_pins = {e for e in ends if e[0] == BODY_LEFT - STUB and e != stub}
+        if on_other_pins or (straight and stub not in ends) or (not straight and stub in ends):
+            faults.append(f"the drawing wires printer-port pin {pc_pin} otherwise than to chip pin {number}"
+                          f" through {through}")
+    listed = sorted(p for p, _, _, _ in rows if p)
+    if listed != sorted(pc):
+        faults.append(f"printer-port pins: README.md has {listed}, the drawing {sorted(pc)}")
     return faults
 
 

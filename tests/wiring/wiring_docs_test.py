@@ -57,7 +57,11 @@ class WiringDocs(unittest.TestCase):
             # The drawing's MOSI wire moved to the next pin's stub.
             ("docs/adapter.svg", 'data-net="P1.5" points="190,370 560,370"', 'data-net="P1.5" points="190,370 560,406"',
              ["docs/adapter.svg is not as made",
-              "the drawing wires printer-port pin 1 to another chip pin than 6"]),
+              "the drawing wires printer-port pin 1 otherwise than to chip pin 6 through R1 470 Ω"]),
+            # The inverter left out: printer-port pin 3 straight on RST.
+            ("docs/adapter.svg", 'data-net="reset-control" points="190,550 316,550 330,550"',
+             'data-net="reset-control" points="190,550 560,478"',
+             ["the drawing wires printer-port pin 3 otherwise than to chip pin 9"]),
             # A printer-port terminal the README does not list.
             ("docs/adapter.svg", 'class="pc-pin" font-weight="bold">10<', 'class="pc-pin" font-weight="bold">11<',
              ["README.md lists printer-port pin 10; the drawing has no such terminal"]),
