@@ -31,6 +31,12 @@ done
 echo "== desktop entries and metainfo"
 desktop-file-validate "$unpacked"/usr/share/applications/*.desktop
 appstreamcli validate --no-net "$unpacked/usr/share/metainfo/org.brovik.Brovik.metainfo.xml"
+# The screenshot the metainfo names is the one the package installs.
+screenshot=$(sed -n 's|.*<image[^>]*>\(.*\)</image>.*|\1|p' "$unpacked/usr/share/metainfo/org.brovik.Brovik.metainfo.xml")
+[ -n "$screenshot" ] || fail "the metainfo names no screenshot"
+installed=/usr/share/doc/brovik/docs/$(basename "$screenshot")
+[ -s "$unpacked$installed" ] || fail "the metainfo's screenshot $screenshot is not installed as $installed"
+echo "screenshot: $screenshot, installed as $installed ($(identify -format '%wx%h' "$unpacked$installed"))"
 
 echo "== the README's pictures"
 # Every picture the installed README links to is installed where the link
