@@ -154,7 +154,11 @@ class Drawing:
         # The emitter's arrow points out of the transistor.
         ex, ey = emitter
         self.add(f'<polygon points="{ex},{ey} {ex - 10},{ey - 2} {ex - 4},{ey - 8}"/>')
-        self.text(x + 36, y + 4, label, size=11)
+        # A long label wraps before its parenthesis, clear of the chip's pins.
+        first, _, rest = label.partition(" (")
+        self.text(x + 36, y + 4 if not rest else y - 2, first, size=11)
+        if rest:
+            self.text(x + 36, y + 12, "(" + rest, size=11)
         return (x - 14, y), collector, emitter
 
     def svg(self, title):
@@ -262,7 +266,7 @@ def draw(data):
             for i, line in enumerate((f"pin {pc_pin} low: Q1 off,", "RST high: programming mode", "",
                                       f"pin {pc_pin} high: Q1 on,", "RST low: the chip runs")):
                 if line:
-                    d.text(366, reset_y + 46 + 15 * i, line, size=11)
+                    d.text(366, reset_y + 54 + 15 * i, line, size=11)
             vertical_with_hops(d, node_x, vcc_rail_y, stub_y, signal_ys, net="VCC")
             d.resistor_v(node_x, vcc_rail_y + 60, part_text(data, pull_up))
             vcc_nodes.append(node_x)
