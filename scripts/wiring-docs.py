@@ -402,41 +402,57 @@ def check_agreement(readme, svg):
     return faults
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--check", action="store_true")
-    parser.add_argument("--root", type=pathlib.Path, default=pathlib.Path(__file__).resolve().parent.parent)
-    args = parser.parse_args()
-    root = args.root
+def write(root):
+    """Writes the README's table and the drawing from the data."""
+    data = load(root)
+    readme_path = root / "README.md"
+    readme_path.write_text(replace_block(readme_path.read_text(encoding="utf-8"), readme_block(data)),
+                           encoding="utf-8")
+    (root / "docs/adapter.svg").write_text(draw(data), encoding="utf-8")
+
+
+def check(root):
+    """What is wrong with the README's table and the drawing: one text per
+    fault, none when both are as made from the data and agree."""
     try:
         data = load(root)
-        readme_path, svg_path = root / "README.md", root / "docs/adapter.svg"
-        readme = readme_path.read_text(encoding="utf-8")
-        wanted_readme = replace_block(readme, readme_block(data))
-        wanted_svg = draw(data)
-        if not args.check:
-            readme_path.write_text(wanted_readme, encoding="utf-8")
-            svg_path.write_text(wanted_svg, encoding="utf-8")
-            return 0
-        faults = []
+        readme = (root / "README.md").read_text(encoding="utf-8")
+        svg_path = root / "docs/adapter.svg"
         svg = svg_path.read_text(encoding="utf-8") if svg_path.exists() else ""
-        for name, have, want in (("README.md", readme, wanted_readme), ("docs/adapter.svg", svg, wanted_svg)):
+        faults = []
+        for name, have, want in (("README.md", readme, replace_block(readme, readme_block(data))),
+                                 ("docs/adapter.svg", svg, draw(data))):
             if have != want:
                 diff = difflib.unified_diff(have.splitlines(), want.splitlines(), name, "from docs/wiring.toml",
                                             lineterm="", n=1)
                 faults.append(f"{name} is not as made from docs/wiring.toml:\n" + "\n".join(list(diff)[:40]))
         if svg:
             faults += check_agreement(readme, svg)
-        for fault in faults:
-            print(f"wiring-docs: {fault}", file=sys.stderr)
-        if faults:
-            print("wiring-docs: run scripts/wiring-docs.py after editing docs/wiring.toml", file=sys.stderr)
-            return 1
-        print("wiring-docs: README.md and docs/adapter.svg agree with docs/wiring.toml and with each other")
-        return 0
+        return faults
     except (WiringError, KeyError, ET.ParseError) as e:
-        print(f"wiring-docs: {e}", file=sys.stderr)
+        return [str(e)]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--check", action="store_true")
+    parser.add_argument("--root", type=pathlib.Path, default=pathlib.Path(__file__).resolve().parent.parent)
+    args = parser.parse_args()
+    if not args.check:
+        try:
+            write(args.root)
+            return 0
+        except (WiringError, KeyError) as e:
+            print(f"wiring-docs: {e}", file=sys.stderr)
+            return 1
+    faults = check(args.root)
+    for fault in faults:
+        print(f"wiring-docs: {fault}", file=sys.stderr)
+    if faults:
+        print("wiring-docs: run scripts/wiring-docs.py after editing docs/wiring.toml", file=sys.stderr)
         return 1
+    print("wiring-docs: README.md and docs/adapter.svg agree with docs/wiring.toml and with each other")
+    return 0
 
 
 if __name__ == "__main__":
