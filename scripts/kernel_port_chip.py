@@ -57,7 +57,6 @@ class Journal:
         self.records = Path(path).read_bytes() if Path(path).exists() else b""
         self.windows = {}   # run name: (first record, end record)
         self.chips = {}     # ("BEGIN" or "END", run name): {port: chip bytes}
-        self.last_chips = {}
         chips = {}
         begins = {}
         events = Path(str(path) + ".events")
@@ -76,7 +75,7 @@ class Journal:
                     begins[m.group(2)] = int(index)
                 elif m.group(2) in begins:
                     self.windows[m.group(2)] = (begins[m.group(2)], int(index))
-        self.last_chips = chips
+        self.last_chips = chips  # as the journal ends
 
     def window(self, name):
         first, end = self.windows[name]
@@ -295,6 +294,9 @@ class ChipSuite:
 
     def check_chip_auto(self, name, run, chip):
         self.check_auto_wire(name, LPT1)
+
+    def check_lpt3_chip_auto(self, name, run, chip):
+        self.check_auto_wire(name, LPT3)
 
     def check_direct_chip_program(self, name, run, chip):
         self.check_program_wire(name, LPT1)
