@@ -1,15 +1,27 @@
 #!/usr/bin/env python3
-"""Checks the QEMU run of scripts/kernel-port-test.sh from the host.
+"""Checks the QEMU boots of scripts/kernel-port-test.sh from the host.
 
-Reads the guest's console (the "@@" lines of kernel-port-init.sh) and QEMU's
-trace of I/O accesses, cuts out each brovik-cli run by the marks written to
-the debug console port, and checks per run: which I/O ports were touched, how
-the port was reached, the ISP commands decoded from the register writes, the
-entry into programming mode and the release, the levels the lines end at,
-and what brovik-cli said. Prints what it checked; exits 1 on any mismatch.
+  kernel-port-check.py check WORK [--chip-only]
+                                         both boots, or the chip boot only;
+                                         WORK is the test's folder
+  kernel-port-check.py change-hex IN OUT IN with one byte changed (the chip
+                                         boot's file for a failing verify)
+
+The printer boot: reads the guest's console (the "@@" lines of
+kernel-port-init.sh) and QEMU's trace of I/O accesses, cuts out each
+brovik-cli run by the marks written to the debug console port, and checks per
+run: which I/O ports were touched, how the port was reached, the ISP commands
+decoded from the register writes, the entry into programming mode and the
+release, the levels the lines end at, and what brovik-cli said. The chip boot
+is checked by kernel_port_chip.py. Prints what it checked, then a summary
+whose last line says how many runs were as expected; exits 1 on any mismatch.
 """
 import re
 import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import kernel_port_chip  # noqa: E402
 
 DEBUG_CONSOLE = 0xE9
 LPT1, LPT3 = 0x378, 0xD010
@@ -256,21 +268,40 @@ def check_case(name, case, run, window, ports):
         fail(name, '"Erase Ok" missing')
 
 
-def main():
-    console, trace = sys.argv[1], sys.argv[2]
-    runs, ports = read_console(console)
-    windows = read_trace(trace)
+def check_printer_boot(work):
+    print("printer boot: QEMU's own ports, no chip answers")
+    runs, ports = read_console(work / "console.log")
+    windows = read_trace(work / "trace.log")
     print("ports the guest kernel reports: " + ", ".join(f"{d} at 0x{b:X}" for b, d in sorted(ports.items())))
     for name, case in CASES.items():
         check_case(name, case, runs.get(name), windows.get(name), ports)
+    return list(CASES)
+
+
+def check(work, chip_only):
+    work = Path(work)
+    names = [] if chip_only else check_printer_boot(work)
+    names += kernel_port_chip.ChipSuite(work, fail, lambda text: print("  " + text)).check()
     print()
+    failed = {line.split(":", 1)[0] for line in failures}
     if failures:
-        print(f"kernel port test: {len(failures)} mismatches")
+        print(f"{len(failures)} mismatches:")
         for line in failures:
             print("  " + line)
-        return 1
-    print(f"kernel port test: all {len(CASES)} runs as expected")
-    return 0
+    expected = sum(1 for name in names if name not in failed)
+    print(f"kernel port test: {expected} of {len(names)} runs as expected"
+          + ("" if "chip files" not in failed else "; the chip files do not hold the last chips"))
+    return 0 if not failures else 1
+
+
+def main():
+    if len(sys.argv) in (3, 4) and sys.argv[1] == "check" and sys.argv[3:] in ([], ["--chip-only"]):
+        return check(sys.argv[2], sys.argv[3:] == ["--chip-only"])
+    if len(sys.argv) == 4 and sys.argv[1] == "change-hex":
+        kernel_port_chip.change_hex(sys.argv[2], sys.argv[3])
+        return 0
+    print(__doc__, file=sys.stderr)
+    return 2
 
 
 if __name__ == "__main__":
