@@ -4,10 +4,13 @@
 #include "framework/AppName.h"
 #include "framework/DesktopHost.h"
 #include "framework/IniFile.h"
+#include "framework/StandardDescriptors.h"
 #include "port/HardwarePort.h"
 
 int main(int argc, char** argv)
 {
+    if (!fw::OpenNullOnClosedStandardDescriptors())
+        return 1;
     if (const std::optional<int> answered = AnswerInfoOptions(argc, argv, false))
         return *answered;
     hw::HardwarePortBackend port;

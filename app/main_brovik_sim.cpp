@@ -9,15 +9,18 @@
 #include "framework/DesktopHost.h"
 #include "framework/IniFile.h"
 #include "framework/Sleep.h"
+#include "framework/StandardDescriptors.h"
 #include "port/ParallelPort.h"
 #include "sim/ChipFileCommands.h"
 #include "sim/SimulatedRig.h"
 
 int main(int argc, char** argv)
 {
+    if (!fw::OpenNullOnClosedStandardDescriptors())
+        return 1;
     if (const std::optional<int> answered = AnswerInfoOptions(argc, argv, true))
         return *answered;
-    const sim::ChipFile chipFile(sim::DefaultChipPath());
+    const sim::ChipFile chipFile(sim::DefaultChipPath(), fw::MissingFolders::Create);
     fw::MonotonicClock clock;
     // The adapter answers on whichever port the user picks.
     sim::SimulatedRig rig(clock, CParallelPort::LptAddresses(hw::ReadParportList()));

@@ -82,8 +82,8 @@ Exit status:
   1  the command failed: a fault message, a refused HEX file (the line where
      it was refused follows), a failed blank check or verify (the first
      differing address follows), a chip that did not answer the presence
-     check, or a chip file that could not be read or written
-  2  usage error; nothing was touched
+     check, or a chip file that could not be locked, read or written
+  2  usage error, or read into the chip file of the run; nothing was touched
   129, 130, 143  stopped by SIGHUP, SIGINT or SIGTERM
 )";
 }

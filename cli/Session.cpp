@@ -14,6 +14,7 @@
 #include "cli/SessionClock.h"
 #include "cli/StatusPrinter.h"
 #include "cli/StopSignals.h"
+#include "framework/SafeFile.h"
 #include "framework/ToolkitMessages.h"
 #include "framework/WinApp.h"
 #include "port/HardwarePort.h"
@@ -77,10 +78,19 @@ int RunOnPort(const Options& options, const RunSettings& settings, fw::IPortBack
     return exitStatus;
 }
 
-// The run is one operation on the chip that the chip file keeps.
+// The run is one operation on the chip that the chip file keeps. Folders are
+// made only on the way to the default chip file.
 int RunOnSimulatedChip(const Options& options, const RunSettings& settings, SessionClock& clock)
 {
-    const sim::ChipFile chipFile(options.chipPath.value_or(sim::DefaultChipPath()));
+    const sim::ChipFile chipFile = options.chipPath ? sim::ChipFile(*options.chipPath)
+                                                    : sim::ChipFile(sim::DefaultChipPath(), fw::MissingFolders::Create);
+    // The dump would replace the chip it was read from, lock bits and all.
+    if (options.command == Command::Read &&
+        fw::SameFile(options.file == kStandardInput ? "/dev/stdout" : options.file, chipFile.Path())) {
+        std::cerr << "brovik-cli: " << options.file << " is the chip file of this run (" << chipFile.Path()
+                  << "); read the flash into another file\n";
+        return kExitUsage;
+    }
     sim::SimulatedRig rig(clock, CParallelPort::LptAddresses(hw::ReadParportList()));
     sim::ChipOperation operation(chipFile, rig.chip);
     if (operation.Started() != sim::ChipOperation::Start::Ready) {

@@ -10,6 +10,7 @@
 #include "cli/RunSettings.h"
 #include "cli/Session.h"
 #include "framework/IniFile.h"
+#include "framework/StandardDescriptors.h"
 #include "res/Version.h"
 #include "sim/ChipFile.h"
 
@@ -25,6 +26,8 @@ int UsageFailure(const std::string& message)
 
 int main(int argc, char** argv)
 {
+    if (!fw::OpenNullOnClosedStandardDescriptors())
+        return cli::kExitFailed;
     // A reader of the output that goes away (| head) must not stop a run
     // half-way with the target in programming mode.
     std::signal(SIGPIPE, SIG_IGN);

@@ -1,9 +1,13 @@
 #include "framework/DesktopHost.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
 
+#include <iostream>
+
+#include "framework/AppName.h"
 #include "framework/Dialog.h"
 #include "framework/IniFile.h"
 #include "framework/Presentation.h"
@@ -35,8 +39,23 @@ QStringList NameFilters(const std::string& filter)
 } // namespace
 
 DesktopHost::DesktopHost(IPortBackend& port, const std::string& iniPath)
-    : m_port(port), m_settings(std::make_unique<IniFile>(iniPath))
+    : m_port(port), m_settings(std::make_unique<IniFile>(iniPath, MissingFolders::Create))
 {
+    m_settings->SetLockProblemHandler([this](const std::string& problem) { TellSettingsProblem(problem); });
+}
+
+void DesktopHost::TellSettingsProblem(const std::string& problem)
+{
+    if (problem == m_settingsProblemTold)
+        return;
+    m_settingsProblemTold = problem;
+    const std::string text = "The settings cannot be saved: " + problem + ".";
+    // Before the application object there is no box to show.
+    if (!QApplication::instance()) {
+        std::cerr << ApplicationName() << ": " << text << '\n';
+        return;
+    }
+    MessageBox(nullptr, text, ApplicationName(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 DesktopHost::~DesktopHost() = default;

@@ -1,6 +1,8 @@
 #pragma once
 // The host of the dialog programs: real windows and boxes, the clock, the
 // INI file named after the executable, and the port back end given to it.
+// A settings file whose lock cannot be taken is said in a box, once for each
+// reason, and the settings then stay as they are for the run.
 #include <memory>
 #include <string>
 
@@ -12,6 +14,8 @@ class IniFile;
 
 class DesktopHost final : public IHost {
 public:
+    // iniPath is the settings file's default location: missing folders on
+    // the way are made.
     DesktopHost(IPortBackend& port, const std::string& iniPath);
     ~DesktopHost() override;
 
@@ -24,8 +28,11 @@ public:
     IPortBackend& Port() override { return m_port; }
 
 private:
+    void TellSettingsProblem(const std::string& problem);
+
     IPortBackend& m_port;
     std::unique_ptr<IniFile> m_settings;
+    std::string m_settingsProblemTold;
 };
 
 } // namespace fw

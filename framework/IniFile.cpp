@@ -185,9 +185,14 @@ std::string ConfigHome()
 
 } // namespace
 
-IniFile::IniFile(std::string path)
-    : path_(std::move(path))
+IniFile::IniFile(std::string path, MissingFolders folders)
+    : path_(std::move(path)), folders_(folders)
 {
+}
+
+void IniFile::SetLockProblemHandler(std::function<void(const std::string& problem)> handler)
+{
+    lockProblem_ = std::move(handler);
 }
 
 int IniFile::GetInt(const std::string& section, const std::string& entry, int defaultValue) const
@@ -210,9 +215,12 @@ bool IniFile::WriteInt(const std::string& section, const std::string& entry, int
 {
     // Read and replaced under the lock, so that an entry another program
     // writes meanwhile is not lost.
-    const FileLock lock(path_, FileLock::Wait::Yes);
-    if (lock.GetState() != FileLock::State::Held)
+    const FileLock lock(path_, FileLock::Wait::Yes, folders_);
+    if (lock.GetState() != FileLock::State::Held) {
+        if (lockProblem_)
+            lockProblem_(lock.Error());
         return false;
+    }
     std::string text;
     if (ReadRegularFile(path_, kLargestFile, text) == ReadResult::Failed)
         return false;

@@ -5,22 +5,31 @@
 // tabs around names and values are ignored when reading, and so is a UTF-8
 // byte-order mark at the start. A write takes the file's lock, reads it
 // again, changes only the one entry (or adds it), keeps every other byte, and
-// replaces the file safely (ReplaceFile: symlinks followed, mode kept, a
-// read-only file left alone). What is not a regular file is never read nor
-// replaced.
+// replaces the file safely (ReplaceFile: symlinks followed as the rule for
+// shared folders allows, mode kept, a read-only file left alone). What is not
+// a regular file is never read nor replaced, and nothing is written without
+// the lock.
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "framework/FileTarget.h"
 #include "framework/SettingsStore.h"
 
 namespace fw {
 
 class IniFile final : public ISettingsStore {
 public:
-    explicit IniFile(std::string path);
+    // folders: Create only for the default location (DefaultPathFor).
+    explicit IniFile(std::string path, MissingFolders folders = MissingFolders::Refuse);
 
     const std::string& Path() const { return path_; }
+
+    // Told, with the lock's reason and what to do, each time a write is
+    // refused because the file's lock cannot be taken (a planted link, a
+    // lock that is a folder, a folder that may not be written).
+    void SetLockProblemHandler(std::function<void(const std::string& problem)> handler);
 
     // The entry's integer, or defaultValue when the file, the section or the
     // entry is missing or the file cannot be read.
@@ -29,8 +38,9 @@ public:
     // regular file, say); empty when it reads or is missing.
     std::string Problem() const;
     // Sets the entry to "%d" of value. False when the existing file cannot be
-    // read, the names cannot be stored, or the file cannot be replaced; the
-    // old file is then left as it was. Waits while another program writes.
+    // read or locked, the names cannot be stored, or the file cannot be
+    // replaced; the old file is then left as it was. Waits while another
+    // program writes.
     bool WriteInt(const std::string& section, const std::string& entry, int value) override;
 
     // $XDG_CONFIG_HOME (else $HOME/.config) + "/" + appName + ".INI".
@@ -53,6 +63,8 @@ public:
 
 private:
     std::string path_;
+    MissingFolders folders_;
+    std::function<void(const std::string&)> lockProblem_;
 };
 
 } // namespace fw

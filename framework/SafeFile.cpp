@@ -8,8 +8,13 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <functional>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "framework/FileTarget.h"
+#include "framework/ReplaceSeam.h"
 
 namespace fw {
 namespace {
@@ -17,17 +22,10 @@ namespace {
 // Temporary files are named ".NAME.brovik-tmp-PID-NUMBER" beside the target,
 // so that one whose process is gone is known for a leftover of a killed run.
 constexpr std::string_view kTemporaryMark = ".brovik-tmp-";
-constexpr int kMostLinksFollowed = 40;
 
 std::string Describe(const std::string& what, const std::string& path, int err)
 {
     return what + " " + path + ": " + std::strerror(err);
-}
-
-std::string NameOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string KindOf(mode_t mode)
@@ -55,16 +53,29 @@ std::string ReadOnly(const std::string& path, mode_t mode)
     return path + " is read-only (mode " + octal + "); it is left as it is. Make it writable (chmod u+w) to have it replaced";
 }
 
-std::string TemporaryPrefix(const std::string& target) { return "." + NameOf(target) + std::string(kTemporaryMark); }
+std::string TemporaryPrefix(const std::string& name) { return "." + name + std::string(kTemporaryMark); }
 
 bool ProcessIsGone(pid_t pid) { return pid > 0 && pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH; }
 
-void RemoveLeftovers(const std::string& folder, const std::string& target)
+std::function<void()>& BeforeReplaceHook()
 {
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir)
+    static std::function<void()> hook;
+    return hook;
+}
+
+// Only this user's own regular files: in a shared folder a name is no proof
+// of who made it.
+void RemoveLeftovers(const FileTarget& target)
+{
+    const int listFd = ::openat(target.folder.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listFd < 0)
         return;
-    const std::string prefix = TemporaryPrefix(target);
+    DIR* dir = ::fdopendir(listFd);
+    if (!dir) {
+        ::close(listFd);
+        return;
+    }
+    const std::string prefix = TemporaryPrefix(target.name);
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;
         if (!name.starts_with(prefix))
@@ -72,22 +83,26 @@ void RemoveLeftovers(const std::string& folder, const std::string& target)
         const std::string rest(name.substr(prefix.size()));
         char* end = nullptr;
         const long pid = std::strtol(rest.c_str(), &end, 10);
-        if (end != rest.c_str() && *end == '-' && ProcessIsGone(static_cast<pid_t>(pid)))
+        struct stat info {};
+        if (end != rest.c_str() && *end == '-' && ProcessIsGone(static_cast<pid_t>(pid)) &&
+            ::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+            info.st_uid == ::geteuid())
             ::unlinkat(::dirfd(dir), entry->d_name, 0);
     }
     ::closedir(dir);
 }
 
-// A new temporary file beside target, created 0666 less the umask; -1 with
-// errno set when none could be made.
-int CreateTemporary(const std::string& target, std::string& temp)
+// A new temporary file beside the target, created 0666 less the umask; -1
+// with errno set when none could be made.
+int CreateTemporary(const FileTarget& target, std::string& temp)
 {
     static std::atomic<unsigned> counter{0};
-    const std::string stem = FolderOf(target) + "/" + TemporaryPrefix(target) + std::to_string(::getpid()) + "-";
+    const std::string stem = TemporaryPrefix(target.name) + std::to_string(::getpid()) + "-";
     for (int attempt = 0; attempt < 100; ++attempt) {
         const auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
         temp = stem + std::to_string((static_cast<unsigned long long>(tick) ^ counter++) % 1000000007ULL);
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::openat(target.folder.Get(), temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                                0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -107,12 +122,12 @@ void TakeOverAttributes(int fd, const struct stat& old)
     ::fchmod(fd, old.st_mode & 07777);
 }
 
-bool SyncFolder(const std::string& folder, std::string* error)
+bool SyncFolder(const FileTarget& target, std::string* error)
 {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::openat(target.folder.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         if (error)
-            *error = Describe("cannot open the folder", folder, errno);
+            *error = Describe("cannot open the folder", target.folderPath, errno);
         return false;
     }
     // Some file systems cannot sync a folder; what they hold is then as safe
@@ -121,43 +136,119 @@ bool SyncFolder(const std::string& folder, std::string* error)
     const int syncErrno = errno;
     ::close(fd);
     if (!synced && error)
-        *error = Describe("cannot sync the folder", folder, syncErrno);
+        *error = Describe("cannot sync the folder", target.folderPath, syncErrno);
     return synced;
 }
 
-bool WriteThroughTemporary(const std::string& path, const std::string& target, std::string_view contents,
-                           const struct stat* old, std::string* error)
+std::string Changed(const std::string& path)
 {
-    const std::string folder = FolderOf(target);
-    RemoveLeftovers(folder, target);
+    return path + " was changed by someone else while it was being replaced; it is left as it is. Check what is "
+                  "there now, and try again";
+}
+
+// True when the name holds what was checked: the same object, or still
+// nothing. now is what it holds.
+bool StillHolds(const FileTarget& target, std::optional<struct stat>& now)
+{
+    struct stat info {};
+    if (::fstatat(target.folder.Get(), target.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        now.reset();
+        return errno == ENOENT && !target.existing;
+    }
+    now = info;
+    return target.existing && S_ISREG(info.st_mode) && SameObject(info, *target.existing);
+}
+
+// Into the name without replacing anything, where the file system can say so.
+int RenameOverNothing(const FileTarget& target, const std::string& temp)
+{
+    const int renamed = ::renameat2(target.folder.Get(), temp.c_str(), target.folder.Get(), target.name.c_str(),
+                                    RENAME_NOREPLACE);
+    if (renamed == 0 || (errno != EINVAL && errno != ENOSYS))
+        return renamed;
+    return ::renameat(target.folder.Get(), temp.c_str(), target.folder.Get(), target.name.c_str());
+}
+
+bool WriteThroughTemporary(const std::string& path, const FileTarget& target, std::string_view contents,
+                           std::string* error)
+{
+    RemoveLeftovers(target);
     std::string temp;
     const int fd = CreateTemporary(target, temp);
     if (fd < 0) {
         if (error)
-            *error = Describe("cannot create a temporary file in the folder", folder, errno);
+            *error = Describe("cannot create a temporary file in the folder", target.folderPath, errno);
         return false;
     }
-    if (old)
-        TakeOverAttributes(fd, *old);
+    const auto removeTemporary = [&] { ::unlinkat(target.folder.Get(), temp.c_str(), 0); };
     std::string writeError;
-    const bool written = WriteToStream(fd, contents, temp, &writeError) && ::fsync(fd) == 0;
-    const int writeErrno = errno;
+    bool written = WriteToStream(fd, contents, target.Beside(temp), &writeError);
+    int writeErrno = errno;
+    if (written) {
+        if (const std::function<void()>& hook = BeforeReplaceHook())
+            hook();
+        std::optional<struct stat> now;
+        if (!StillHolds(target, now)) {
+            ::close(fd);
+            removeTemporary();
+            if (error)
+                *error = Changed(path);
+            return false;
+        }
+        // The attributes of the object that is there now, which is the one
+        // checked.
+        if (now)
+            TakeOverAttributes(fd, *now);
+        written = ::fsync(fd) == 0;
+        writeErrno = errno;
+    }
     if (::close(fd) != 0 || !written) {
         if (error)
-            *error = !writeError.empty() ? writeError : Describe("cannot write", temp, written ? errno : writeErrno);
-        ::unlink(temp.c_str());
+            *error = !writeError.empty() ? writeError
+                                         : Describe("cannot write", target.Beside(temp), written ? errno : writeErrno);
+        removeTemporary();
         return false;
     }
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
+    const int renamed = target.existing ? ::renameat(target.folder.Get(), temp.c_str(), target.folder.Get(),
+                                                     target.name.c_str())
+                                        : RenameOverNothing(target, temp);
+    if (renamed != 0) {
         if (error)
-            *error = Describe("cannot replace", path, errno);
-        ::unlink(temp.c_str());
+            *error = errno == EEXIST ? Changed(path) : Describe("cannot replace", path, errno);
+        removeTemporary();
         return false;
     }
-    return SyncFolder(folder, error);
+    return SyncFolder(target, error);
+}
+
+// A device or FIFO, opened for writing as the object checked.
+bool WriteIntoStream(const std::string& path, const FileTarget& target, std::string_view contents,
+                     std::string* error)
+{
+    const int flags = O_WRONLY | O_NOCTTY | O_CLOEXEC;
+    const int fd = target.unnamed.Valid()
+                       ? ::open(("/proc/self/fd/" + std::to_string(target.unnamed.Get())).c_str(), flags)
+                       : ::openat(target.folder.Get(), target.name.c_str(), flags | O_NOFOLLOW);
+    if (fd < 0) {
+        if (error)
+            *error = Describe("cannot open", path, errno);
+        return false;
+    }
+    struct stat opened {};
+    bool written = false;
+    if (::fstat(fd, &opened) != 0 || !SameObject(opened, *target.existing)) {
+        if (error)
+            *error = Changed(path);
+    } else {
+        written = WriteToStream(fd, contents, path, error);
+    }
+    ::close(fd);
+    return written;
 }
 
 } // namespace
+
+void SetBeforeReplaceHook(std::function<void()> hook) { BeforeReplaceHook() = std::move(hook); }
 
 bool WriteToStream(int fd, std::string_view contents, const std::string& name, std::string* error)
 {
@@ -177,41 +268,32 @@ bool WriteToStream(int fd, std::string_view contents, const std::string& name, s
 
 bool ReplaceFile(const std::string& path, std::string_view contents, NonRegularFile nonRegular, std::string* error)
 {
-    // The kernel's view first: it also follows links that name no path,
-    // such as /dev/stdout on a pipe.
-    struct stat existing {};
-    if (::stat(path.c_str(), &existing) != 0) {
-        if (errno != ENOENT) {
-            if (error)
-                *error = Describe("cannot look at", path, errno);
-            return false;
-        }
-        return WriteThroughTemporary(path, FollowSymlinks(path), contents, nullptr, error);
-    }
-    if (!S_ISREG(existing.st_mode)) {
-        const bool stream = S_ISCHR(existing.st_mode) || S_ISBLK(existing.st_mode) || S_ISFIFO(existing.st_mode);
-        if (!stream || nonRegular == NonRegularFile::Refuse) {
-            if (error)
-                *error = NotRegular(path, existing.st_mode);
-            return false;
-        }
-        const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-        if (fd < 0) {
-            if (error)
-                *error = Describe("cannot open", path, errno);
-            return false;
-        }
-        const bool written = WriteToStream(fd, contents, path, error);
-        ::close(fd);
-        return written;
-    }
-    // A rename needs only the folder's permission; the file's own is kept.
-    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+    std::string resolveError;
+    const std::optional<FileTarget> target = ResolveFileTarget(path, MissingFolders::Refuse, resolveError);
+    if (!target) {
         if (error)
-            *error = errno == EACCES ? ReadOnly(path, existing.st_mode) : Describe("cannot write", path, errno);
+            *error = resolveError;
         return false;
     }
-    return WriteThroughTemporary(path, FollowSymlinks(path), contents, &existing, error);
+    if (!target->existing)
+        return WriteThroughTemporary(path, *target, contents, error);
+    const mode_t mode = target->existing->st_mode;
+    if (!S_ISREG(mode)) {
+        const bool stream = S_ISCHR(mode) || S_ISBLK(mode) || S_ISFIFO(mode);
+        if (!stream || nonRegular == NonRegularFile::Refuse) {
+            if (error)
+                *error = NotRegular(path, mode);
+            return false;
+        }
+        return WriteIntoStream(path, *target, contents, error);
+    }
+    // A rename needs only the folder's permission; the file's own is kept.
+    if (::faccessat(target->folder.Get(), target->name.c_str(), W_OK, AT_EACCESS) != 0) {
+        if (error)
+            *error = errno == EACCES ? ReadOnly(path, mode) : Describe("cannot write", path, errno);
+        return false;
+    }
+    return WriteThroughTemporary(path, *target, contents, error);
 }
 
 ReadResult ReadRegularFile(const std::string& path, std::size_t maxSize, std::string& contents, std::string* error)
@@ -267,45 +349,31 @@ ReadResult ReadRegularFile(const std::string& path, std::size_t maxSize, std::st
     return result;
 }
 
-std::string FollowSymlinks(const std::string& path)
+bool MakeFoldersFor(const std::string& path, std::string* error)
 {
-    std::string current = path;
-    for (int followed = 0; followed < kMostLinksFollowed; ++followed) {
-        struct stat info {};
-        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-            return current;
-        std::string link(4096, '\0');
-        const ssize_t n = ::readlink(current.c_str(), link.data(), link.size());
-        if (n <= 0 || static_cast<std::size_t>(n) >= link.size())
-            return path;
-        link.resize(static_cast<std::size_t>(n));
-        current = link.front() == '/' ? link : FolderOf(current) + "/" + link;
-    }
-    return path;
+    std::string resolveError;
+    if (ResolveFileTarget(path, MissingFolders::Create, resolveError))
+        return true;
+    if (error)
+        *error = resolveError;
+    return false;
 }
 
-std::string FolderOf(const std::string& path)
+bool SameFile(const std::string& a, const std::string& b)
 {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool MakeDirectories(const std::string& path, std::string* error)
-{
-    for (size_t pos = 1; pos <= path.size(); ++pos) {
-        if (pos != path.size() && path[pos] != '/')
-            continue;
-        const std::string part = path.substr(0, pos);
-        if (::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
-            if (error)
-                *error = Describe("cannot create the folder", part, errno);
-            return false;
-        }
-    }
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    struct stat firstFile {}, secondFile {};
+    const bool firstThere = ::stat(a.c_str(), &firstFile) == 0;
+    const bool secondThere = ::stat(b.c_str(), &secondFile) == 0;
+    if (firstThere || secondThere)
+        return firstThere && secondThere && SameObject(firstFile, secondFile);
+    // Neither is there yet: the same name in the same folder.
+    std::string ignored;
+    const std::optional<FileTarget> first = ResolveFileTarget(a, MissingFolders::Refuse, ignored);
+    const std::optional<FileTarget> second = ResolveFileTarget(b, MissingFolders::Refuse, ignored);
+    struct stat firstFolder {}, secondFolder {};
+    return first && second && first->folder.Valid() && second->folder.Valid() && first->name == second->name &&
+           ::fstat(first->folder.Get(), &firstFolder) == 0 && ::fstat(second->folder.Get(), &secondFolder) == 0 &&
+           SameObject(firstFolder, secondFolder);
 }
 
 } // namespace fw

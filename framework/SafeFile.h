@@ -14,9 +14,15 @@ enum class NonRegularFile {
 
 // Replaces the file at path with contents so that a reader sees either the
 // old file or the new one, never a part:
-// - a symlink is followed; the file it leads to is replaced, the link stays;
+// - a symlink is followed as ResolveFileTarget allows (never one that another
+//   user planted in a shared folder); the file it leads to is replaced, the
+//   link stays; a missing folder is an error;
+// - the file is checked, written and renamed through its folder as it was
+//   opened once; when the name no longer holds the object checked at the
+//   moment of the rename (another user swapped it), nothing is replaced;
 // - an existing file keeps its permission bits, and its owner and group where
-//   the process may set them; a new file gets 0666 less the umask;
+//   the process may set them, taken from the object replaced; a new file gets
+//   0666 less the umask;
 // - an existing file that the process could not write in place (read-only
 //   for it) is left alone, as is a folder or socket; a device or FIFO is
 //   refused or written to as nonRegular says;
@@ -40,16 +46,13 @@ enum class ReadResult { Read, Missing, Failed };
 ReadResult ReadRegularFile(const std::string& path, std::size_t maxSize, std::string& contents,
                            std::string* error = nullptr);
 
-// The path that path leads to once every symlink on the way is followed; the
-// last name need not exist. path itself when a link cannot be read or links
-// go round in a loop.
-std::string FollowSymlinks(const std::string& path);
+// Creates the missing folders on the way to the file that path leads to
+// (0777 less the umask), following links as ResolveFileTarget allows; only
+// for the default locations. True when the folder of the file exists.
+bool MakeFoldersFor(const std::string& path, std::string* error = nullptr);
 
-// The folder part of path ("." when it has none).
-std::string FolderOf(const std::string& path);
-
-// Creates path and its missing parents as folders (0777 less the umask);
-// true when it exists.
-bool MakeDirectories(const std::string& path, std::string* error = nullptr);
+// True when a and b lead to the same file: the same device and inode, or,
+// while neither exists, the same name in the same folder.
+bool SameFile(const std::string& a, const std::string& b);
 
 } // namespace fw

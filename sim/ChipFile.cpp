@@ -57,8 +57,12 @@ bool ChipFile::Save(const ChipContents& contents, std::string* error) const
             *error = "not saving the chip over it: " + existing.error;
         return false;
     }
-    if (!fw::MakeDirectories(fw::FolderOf(fw::FollowSymlinks(path_)), error))
+    std::string folderError;
+    if (folders_ == fw::MissingFolders::Create && !fw::MakeFoldersFor(path_, &folderError)) {
+        if (error)
+            *error = ChipFileError(path_, folderError);
         return false;
+    }
     std::string bytes(contents.flash.begin(), contents.flash.end());
     bytes.push_back(static_cast<char>(contents.lockBits & kLockBitsMask));
     std::string replaceError;

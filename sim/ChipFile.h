@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "framework/FileTarget.h"
 #include "sim/ChipContents.h"
 
 namespace sim {
@@ -21,14 +22,21 @@ struct ChipFileLoad {
 
 class ChipFile {
 public:
-    explicit ChipFile(std::string path) : path_(std::move(path)) {}
+    // folders: Create only for the default location; a file the user named
+    // must be in a folder that exists.
+    explicit ChipFile(std::string path, fw::MissingFolders folders = fw::MissingFolders::Refuse)
+        : path_(std::move(path)), folders_(folders)
+    {
+    }
 
     const std::string& Path() const { return path_; }
+    fw::MissingFolders Folders() const { return folders_; }
 
     // Reads the file without waiting on it: a FIFO or device is refused.
     ChipFileLoad Load() const;
 
-    // Writes contents through fw::ReplaceFile, creating the folder if needed.
+    // Writes contents through fw::ReplaceFile, creating the folders first if
+    // Folders() says so.
     // Refuses, leaving the file as it is, when the file there cannot be
     // loaded as a chip file: whatever the user keeps there is never lost to a
     // save.
@@ -36,6 +44,7 @@ public:
 
 private:
     std::string path_;
+    fw::MissingFolders folders_;
 };
 
 // $XDG_DATA_HOME (else ~/.local/share) + "/brovik/simulated-chip.bin".

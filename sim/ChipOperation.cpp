@@ -3,10 +3,14 @@
 namespace sim {
 
 ChipOperation::ChipOperation(const ChipFile& file, TargetChip& chip)
-    : file_(file), chip_(chip), lock_(file.Path(), fw::FileLock::Wait::No)
+    : file_(file), chip_(chip), lock_(file.Path(), fw::FileLock::Wait::No, file.Folders())
 {
-    // Without a lock file (a folder the process may not write) the chip file
-    // cannot be written there either, so nothing can be lost by going on.
+    // Nothing runs unlocked: another run could not see this one.
+    if (lock_.GetState() == fw::FileLock::State::Unavailable) {
+        problem_ = "the simulated chip " + file.Path() + " cannot be locked, so it is not used: " + lock_.Error();
+        finished_ = true;
+        return;
+    }
     if (lock_.GetState() == fw::FileLock::State::InUse) {
         start_ = Start::InUse;
         problem_ = "the simulated chip " + file.Path() + " is in use by another program; try again when it has finished";

@@ -4,7 +4,8 @@
 // what the file holds at that moment, and what the chip holds at the end is
 // written back before the lock is released, also when the operation ends
 // early by an exception. A chip file that another program is working on is
-// not waited for: the operation does not start.
+// not waited for, and one whose lock cannot be taken is not used: the
+// operation does not start.
 #include <string>
 
 #include "framework/FileLock.h"
@@ -18,7 +19,7 @@ public:
     enum class Start {
         Ready,    // locked and loaded: run the operation
         InUse,    // another program holds the chip file
-        Refused,  // the chip file cannot be loaded
+        Refused,  // the chip file cannot be locked or loaded
     };
 
     ChipOperation(const ChipFile& file, TargetChip& chip);

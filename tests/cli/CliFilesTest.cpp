@@ -127,6 +127,66 @@ TEST_F(CliFilesTest, ReadToStandardOutputWritesTheHexTextThereAndTheStatusElsewh
     }
 }
 
+TEST_F(CliFilesTest, ReadIntoTheChipFileInUseIsRefusedAndTheChipKept)
+{
+    fs::create_symlink(chip_, dir_ / "link.bin");
+    for (const bool chipExists : {true, false}) {
+        SCOPED_TRACE(chipExists ? "a chip file" : "no chip file yet");
+        if (chipExists) {
+            ASSERT_TRUE(sim::ChipFile(chip_.string()).Save(Programmed(kImage)));
+        }
+        const std::string before = chipExists ? ReadFileBytes(chip_) : "";
+        for (const fs::path& output : {chip_, dir_ / "link.bin", dir_ / "." / "chip.bin"}) {
+            SCOPED_TRACE(output.string());
+            const CliResult result = RunSim({"read", output.string()});
+            EXPECT_EQ(result.exitStatus, 2);
+            EXPECT_EQ(result.err, "brovik-cli: " + output.string() + " is the chip file of this run (" +
+                                      chip_.string() + "); read the flash into another file\n");
+            EXPECT_EQ(fs::exists(chip_), chipExists);
+            if (chipExists) {
+                EXPECT_EQ(ReadFileBytes(chip_), before);
+            }
+        }
+        fs::remove(chip_);
+    }
+}
+
+// A closed standard output is /dev/null to the program, never the next file
+// it opens; a standard output that cannot take the dump fails the run.
+TEST_F(CliFilesTest, AClosedOrFailingStandardOutputNeverGetsTheDumpElsewhere)
+{
+    ASSERT_TRUE(sim::ChipFile(chip_.string()).Save(Programmed(kImage)));
+    const std::string chipBefore = ReadFileBytes(chip_);
+    const fs::path lockFile = dir_ / ".chip.bin.lock";
+    struct Case {
+        const char* name;
+        test::StandardOutput output;
+        std::vector<std::string> command;
+        int exitStatus;
+        std::string errorLine;
+    };
+    const Case cases[] = {
+        {"read - with output closed", test::StandardOutput::Closed, {"read", "-"}, 0, ""},
+        {"blank (which fails: the chip holds a program) with output closed", test::StandardOutput::Closed, {"blank"}, 1, ""},
+        {"read - into /dev/full", test::StandardOutput::Full, {"read", "-"}, 1,
+         "brovik-cli: the flash could not be written out: cannot write to standard output: No space left on device"},
+        {"read - into a pipe nobody reads", test::StandardOutput::BrokenPipe, {"read", "-"}, 1,
+         "brovik-cli: the flash could not be written out: cannot write to standard output: Broken pipe"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CliResult result = RunCli(SimArguments(c.command), Environment(), {.output = c.output});
+        EXPECT_EQ(result.exitStatus, c.exitStatus) << result.err;
+        if (!c.errorLine.empty()) {
+            EXPECT_NE(result.err.find(c.errorLine + "\n"), std::string::npos) << result.err;
+        }
+        EXPECT_EQ(fs::file_size(lockFile), 0u) << "the lock file took nothing";
+        EXPECT_EQ(ReadFileBytes(chip_), chipBefore);
+        for (const fs::directory_entry& entry : fs::directory_iterator(dir_))
+            EXPECT_EQ(entry.path().filename().string().find("brovik-tmp"), std::string::npos) << entry.path();
+    }
+}
+
 TEST_F(CliFilesTest, ReadIntoADeviceNodeWritesToTheDeviceAndLeavesTheNode)
 {
     if (::geteuid() != 0)

@@ -29,7 +29,7 @@ void Drain(int outFd, int errFd, std::string& out, std::string& err, pid_t child
 {
     pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
     std::string* sinks[2] = {&out, &err};
-    int open = 2;
+    int open = (outFd >= 0) + (errFd >= 0);
     while (open > 0) {
         if (::poll(fds, 2, -1) < 0) {
             if (errno == EINTR)
@@ -65,12 +65,18 @@ std::unique_ptr<CliChild> StartCli(const std::vector<std::string>& arguments,
         if (::openpty(&outRead, &outWrite, nullptr, nullptr, nullptr) != 0)
             return std::make_unique<CliChild>(-1, -1, -1);
         ::fcntl(outRead, F_SETFD, FD_CLOEXEC);
-    } else {
+    } else if (start.output == StandardOutput::Full) {
+        outWrite = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    } else if (start.output != StandardOutput::Closed) {
         int outPipe[2];
         if (::pipe2(outPipe, O_CLOEXEC) != 0)
             return std::make_unique<CliChild>(-1, -1, -1);
         outRead = outPipe[0];
         outWrite = outPipe[1];
+        if (start.output == StandardOutput::BrokenPipe) {
+            ::close(outRead);
+            outRead = -1;
+        }
     }
     if (::pipe2(errPipe, O_CLOEXEC) != 0)
         return std::make_unique<CliChild>(-1, -1, -1);
@@ -104,13 +110,19 @@ std::unique_ptr<CliChild> StartCli(const std::vector<std::string>& arguments,
 
     const pid_t child = ::fork();
     if (child == 0) {
-        ::dup2(outWrite, STDOUT_FILENO);
+        // Input first: its /dev/null must not take the number of a closed
+        // output.
+        ::dup2(inputRead >= 0 ? inputRead : ::open("/dev/null", O_RDONLY | O_CLOEXEC), STDIN_FILENO);
+        if (outWrite >= 0)
+            ::dup2(outWrite, STDOUT_FILENO);
+        else
+            ::close(STDOUT_FILENO);
         ::dup2(errPipe[1], STDERR_FILENO);
-        ::dup2(inputRead >= 0 ? inputRead : ::open("/dev/null", O_RDONLY), STDIN_FILENO);
         ::execve(argPointers[0], argPointers.data(), envPointers.data());
         ::_exit(127);
     }
-    ::close(outWrite);
+    if (outWrite >= 0)
+        ::close(outWrite);
     ::close(errPipe[1]);
     if (inputRead >= 0)
         ::close(inputRead);
@@ -123,7 +135,8 @@ CliResult CliChild::Wait(const std::optional<SignalWhen>& signalWhen)
     std::optional<std::int64_t> signalledAt;
     if (pid_ > 0)
         Drain(outFd_, errFd_, result.out, result.err, pid_, signalWhen, signalledAt);
-    ::close(outFd_);
+    if (outFd_ >= 0)
+        ::close(outFd_);
     ::close(errFd_);
     int status = 0;
     if (pid_ > 0 && ::waitpid(pid_, &status, 0) == pid_)

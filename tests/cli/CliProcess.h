@@ -25,7 +25,13 @@ struct SignalWhen {
     int signal;
 };
 
-enum class StandardOutput { Pipe, Terminal };
+enum class StandardOutput {
+    Pipe,
+    Terminal,
+    Closed,     // the child starts with descriptor 1 closed
+    Full,       // /dev/full: every write fails
+    BrokenPipe, // a pipe whose reading end is closed
+};
 
 // How the child is started, beyond its arguments and environment.
 struct CliStart {

@@ -119,9 +119,17 @@ TEST_F(IniFileTest, WriteKeepsEveryOtherByte)
     EXPECT_EQ(ini.GetInt("Window", "Left", -1), 10);
 }
 
-TEST_F(IniFileTest, WriteCreatesTheMissingFolders)
+TEST_F(IniFileTest, WriteCreatesTheMissingFoldersOnlyOfTheDefaultLocation)
 {
-    IniFile ini(PathOf("config/deeper/brovik.INI"));
+    std::string told;
+    IniFile named(PathOf("named/deeper/brovik.INI"));
+    named.SetLockProblemHandler([&](const std::string& problem) { told = problem; });
+    EXPECT_FALSE(named.WriteInt("LPT", "LPT PORT", 1));
+    EXPECT_FALSE(fs::exists(PathOf("named")));
+    EXPECT_EQ(told, "the folder " + PathOf("named") + " does not exist; create it, or choose a file in a folder that "
+                    "exists (folders are made only for the default locations)");
+
+    IniFile ini(PathOf("config/deeper/brovik.INI"), fw::MissingFolders::Create);
     ASSERT_TRUE(ini.WriteInt("LPT", "LPT PORT", 1));
     EXPECT_EQ(ReadText(ini.Path()), "[LPT]\nLPT PORT=1\n");
 }

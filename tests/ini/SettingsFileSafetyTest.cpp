@@ -105,6 +105,59 @@ TEST_F(SettingsFileSafetyTest, TwoProgramsWritingDifferentEntriesLoseNone)
     EXPECT_EQ(lost, 0);
 }
 
+// A settings folder that other users may write (XDG_CONFIG_HOME on a shared
+// folder): a link or lock file that one of them planted is never written
+// through, and the program is told why.
+TEST_F(SettingsFileSafetyTest, APlantedSettingsLinkOrLockIsRefusedAndReported)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "another user's links need root to play that user (uid 65534); run the tests as root";
+    fs::permissions(dir, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    const fs::path outside = dir / "outside";
+    fs::create_directory(outside);
+    const fs::path secret = outside / "secret.ini";
+    test::WriteFileBytes(secret, "[ROOT]\nKEEP=1\n");
+    fs::permissions(secret, fs::perms::owner_read | fs::perms::owner_write);
+    const fs::path shared = dir / "shared";
+    fs::create_directory(shared);
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+    const fs::path settings = shared / "brovik-sim.INI";
+    const fs::path lock = shared / ".brovik-sim.INI.lock";
+
+    struct Case {
+        const char* name;
+        fs::path plantedAt;
+        std::string told;
+    };
+    const Case cases[] = {
+        {"the settings file", settings,
+         "the symlink " + settings.string() + " is not followed: it belongs to another user (uid 65534) in the shared "
+                                              "folder " +
+             shared.string() + ", so it may lead anywhere. Remove it, or choose another name"},
+        {"its lock file", lock,
+         "the lock file " + lock.string() + " is a symlink, which is never followed; remove it (rm " + lock.string() +
+             ") and try again"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(test::InChildAsOrdinaryUser([&] { return ::symlink(secret.c_str(), c.plantedAt.c_str()) == 0; }));
+        IniFile ini(settings.string(), fw::MissingFolders::Create);
+        std::vector<std::string> told;
+        ini.SetLockProblemHandler([&](const std::string& problem) { told.push_back(problem); });
+        EXPECT_FALSE(ini.WriteInt("BROVIK", "DELAY BIT", 5));
+        EXPECT_EQ(told, std::vector<std::string>{c.told});
+        EXPECT_EQ(test::ReadFileBytes(secret), "[ROOT]\nKEEP=1\n");
+        EXPECT_EQ(test::ModeOf(secret) & 07777, 0600u);
+        EXPECT_TRUE(fs::is_symlink(c.plantedAt));
+        fs::remove(c.plantedAt);
+    }
+    // The user's own link in the same folder is followed.
+    fs::create_symlink(secret, settings);
+    IniFile ini(settings.string(), fw::MissingFolders::Create);
+    EXPECT_TRUE(ini.WriteInt("BROVIK", "DELAY BIT", 5));
+    EXPECT_EQ(test::ReadFileBytes(secret), "[ROOT]\nKEEP=1\n[BROVIK]\nDELAY BIT=5\n");
+}
+
 // brovik-cli and the benchmarks keep settings in memory: they must find an
 // entry exactly when the settings file would.
 TEST(SettingsStoresTest, MemoryAndFileMatchNamesAlike)

@@ -36,7 +36,7 @@ TEST_F(ChipFileTest, SavedChipLoadsBackWithFlashAndLockByte)
 {
     sim::ChipContents contents = PatternedContents();
     contents.lockBits = sim::kLockBit1 | sim::kLockBit3;
-    const sim::ChipFile file((folder / "not" / "yet" / "there.bin").string());
+    const sim::ChipFile file((folder / "not" / "yet" / "there.bin").string(), fw::MissingFolders::Create);
 
     std::string error;
     ASSERT_TRUE(file.Save(contents, &error)) << error;
@@ -52,6 +52,17 @@ TEST_F(ChipFileTest, SavedChipLoadsBackWithFlashAndLockByte)
     // A second save replaces the file.
     ASSERT_TRUE(file.Save(sim::ChipContents{}, &error)) << error;
     EXPECT_EQ(file.Load().contents, std::optional<sim::ChipContents>(sim::ChipContents{}));
+}
+
+TEST_F(ChipFileTest, AFileTheUserNamedGetsNoFoldersMade)
+{
+    const fs::path path = folder / "not" / "there.bin";
+    std::string error;
+    EXPECT_FALSE(sim::ChipFile(path.string()).Save(sim::ChipContents{}, &error));
+    EXPECT_EQ(error, "cannot use the chip file: the folder " + (folder / "not").string() +
+                         " does not exist; create it, or choose a file in a folder that exists (folders are made "
+                         "only for the default locations)");
+    EXPECT_FALSE(fs::exists(folder / "not"));
 }
 
 TEST_F(ChipFileTest, MissingFileIsABlankUnlockedChip)

@@ -2,6 +2,7 @@
 // file holds at that moment and writes its changes back before the next one,
 // holding the file's lock meanwhile.
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 #include <gtest/gtest.h>
@@ -115,6 +116,44 @@ TEST_F(SimulatedChipPersistence, AChipInUseByAnotherProgramIsNotWorkedAndABoxSay
     EXPECT_EQ(Status(), "Erase Ok");
     EXPECT_EQ(Stored(), sim::ChipContents{});
     EXPECT_EQ(host.boxes.size(), 1u);
+}
+
+TEST_F(SimulatedChipPersistence, AChipWhoseLockCannotBeTakenIsNotWorkedAndABoxSaysWhatToDo)
+{
+    sim::ChipContents programmed;
+    std::copy(kImage.begin(), kImage.end(), programmed.flash.begin());
+    ASSERT_TRUE(file.Save(programmed));
+    const std::string lock = folder.File(".chip.bin.lock");
+    const std::string elsewhere = folder.File("elsewhere");
+    struct Case {
+        const char* name;
+        std::function<void()> plant;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"a symlink", [&] { std::filesystem::create_symlink(elsewhere, lock); },
+         "the lock file " + lock + " is a symlink, which is never followed; remove it (rm " + lock + ") and try again"},
+        {"a folder", [&] { std::filesystem::create_directory(lock); },
+         "the lock file " + lock + " is a folder; remove it (rmdir " + lock + ") and try again"},
+    };
+    StartProgram();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.plant();
+        host.boxes.clear();
+        Click(IDC_ERASE);
+        ASSERT_EQ(host.boxes.size(), 1u);
+        EXPECT_EQ(host.boxes[0].text, "The operation was not run: the simulated chip " + path +
+                                          " cannot be locked, so it is not used: " + c.reason + ".");
+        EXPECT_EQ(host.boxes[0].icon, MB_ICONHAND);
+        EXPECT_EQ(Stored(), programmed);
+        EXPECT_FALSE(std::filesystem::exists(elsewhere));
+        std::filesystem::remove(lock);
+    }
+    host.boxes.clear();
+    Click(IDC_ERASE);
+    EXPECT_EQ(Status(), "Erase Ok");
+    EXPECT_TRUE(host.boxes.empty());
 }
 
 TEST_F(SimulatedChipPersistence, CommandsThatDoNotWorkTheChipRunWhileItIsInUse)
