@@ -74,9 +74,13 @@ void CBrovikDlg::SendCommand(const std::uint8_t command[3], std::uint8_t reply[3
     }
 }
 
-void CBrovikDlg::EnterProgramming()
+bool CBrovikDlg::EnterProgramming()
 {
     SetSckLow();
+    // The operation's first access reaches the port or says why it cannot;
+    // without a port, commands and sleeps would only pretend to work.
+    if (m_port.Unreachable())
+        return false;
     SleepScaled(200);
     ClearSckAndResetLine();
     SleepScaled(200);
@@ -84,6 +88,7 @@ void CBrovikDlg::EnterProgramming()
     SleepScaled(200);
     ClearSckAndResetLine();
     SleepScaled(200);
+    return true;
 }
 
 void CBrovikDlg::ReleaseTarget()
@@ -108,7 +113,8 @@ void CBrovikDlg::StopIfRequested(const char* operation, std::optional<std::uint3
 int CBrovikDlg::CheckTarget()
 {
     LoadPortSelection();
-    EnterProgramming();
+    if (!EnterProgramming())
+        return 0;
     // Not later: once 0xAA is written, address 0 must get its byte back.
     StopIfRequested(texts::kPresenceCheckName);
     ProgrammingEnable();

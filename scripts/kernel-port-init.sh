@@ -58,6 +58,7 @@ run_case ppdev-root-erase 0 0 --port lpt1 erase
 run_case ppdev-group-blank $member 100,$lp_group --port lpt1 blank
 run_case ppdev-group-erase $member 100,$lp_group --port lpt1 erase
 run_case no-access-blank $stranger 100 --port lpt1 blank
+run_case no-access-erase $stranger 100 --port lpt1 erase
 run_case lpt3-ppdev-blank 0 0 --port lpt3 blank
 
 # hold_case NAME HOW: a run while another program holds LPT1 through ppdev.
