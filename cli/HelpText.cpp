@@ -42,7 +42,9 @@ Options:
                  waiting (the bit clock still runs at its own speed); with a
                  real port it is a usage error
   --bit-delay N  bit delay, 1 to 10; default: the stored DELAY BIT, used as
-                 brovik uses it (0 or none is 1; above 10 is used as stored)
+                 brovik uses it (0 or none is 1; above 10 as stored, up to
+                 1000; a negative or larger value is 1000), said on standard
+                 error when it is not 1 to 10
   --byte-delay N byte delay, 1 to 10; default: the stored DELAY BYTE, likewise
   --verbose      before the command, print the port address and the delays
                  in use to standard error
