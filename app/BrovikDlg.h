@@ -49,6 +49,9 @@ public:
     // m_fileBuffer: the character the parser stopped on, or the start of the
     // record that reached beyond the flash.
     std::optional<std::uint32_t> m_refusedAt;
+    // Whether the last HEX parse met an extended address record (type 02 or
+    // 04) whose base is not zero: the file then holds data beyond the flash.
+    bool m_nonZeroBase = false;
 
     // Settings and port selection.
     void LoadPortSelection();
