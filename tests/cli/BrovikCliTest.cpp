@@ -535,7 +535,9 @@ TEST_F(BrovikCliTest, ADashReadsTheHexFileFromStandardInput)
         const CliResult refused =
             Run({"--port", "sim", "--chip", chip_.string(), "--fast", "program", "-"}, StandardOutput::Pipe, tooLong);
         EXPECT_EQ(refused.exitStatus, 1);
-        EXPECT_EQ(refused.err, "Error! Your hex file is more than 24576 bytes.\n");
+        EXPECT_EQ(refused.err, "Error! Your hex file is more than 24576 bytes.\nbrovik-cli: the data may still fit in the "
+                               "flash: with more bytes per record the file gets shorter, for example srec_cat - "
+                               "-intel -o OUT -intel -obs 32\n");
         EXPECT_EQ(Chip().flash, FlashWith(Pattern(700)));
     }
     // Exactly at the limit it loads: the end-of-file record stops the parser.

@@ -106,7 +106,10 @@ std::unique_ptr<CliChild> StartCli(const std::vector<std::string>& arguments,
     if (child == 0) {
         ::dup2(outWrite, STDOUT_FILENO);
         ::dup2(errPipe[1], STDERR_FILENO);
-        ::dup2(inputRead >= 0 ? inputRead : ::open("/dev/null", O_RDONLY), STDIN_FILENO);
+        const int input = inputRead >= 0 ? inputRead
+                          : start.standardInputFd >= 0 ? start.standardInputFd
+                                                       : ::open("/dev/null", O_RDONLY);
+        ::dup2(input, STDIN_FILENO);
         ::execve(argPointers[0], argPointers.data(), envPointers.data());
         ::_exit(127);
     }
