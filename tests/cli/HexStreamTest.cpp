@@ -213,14 +213,25 @@ TEST_F(HexStreamTest, CtrlCOnATerminalEndsARunThatWaitsForItsHexFile)
             ::_exit(127);
         }
         ::fcntl(terminal, F_SETFL, O_NONBLOCK);
-        ASSERT_TRUE(AwaitHexInputWait(child, terminal)) << "brovik-cli did not start to read its input";
+        const auto giveUp = [&] {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+            ::close(terminal);
+        };
+        if (!AwaitHexInputWait(child, terminal)) {
+            giveUp();
+            FAIL() << "brovik-cli did not start to read its input";
+        }
         // A first line typed, then Ctrl-C while it waits for the next.
         const std::string typed = ":0300300002337A1E\n";
-        ASSERT_EQ(::write(terminal, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
-        ASSERT_TRUE(AwaitHexInputWait(child, terminal));
+        if (::write(terminal, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size()) ||
+            !AwaitHexInputWait(child, terminal)) {
+            giveUp();
+            FAIL() << "brovik-cli did not wait for more input after the first line";
+        }
         const char interrupt = 0x03;
         const auto signalledAt = Clock::now();
-        ASSERT_EQ(::write(terminal, &interrupt, 1), 1);
+        EXPECT_EQ(::write(terminal, &interrupt, 1), 1);
         const Ending ending = AwaitEnd(child, signalledAt, terminal);
         ::close(terminal);
 
