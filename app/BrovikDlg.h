@@ -49,6 +49,9 @@ public:
     // m_fileBuffer: the character the parser stopped on, or the start of the
     // record that reached beyond the flash.
     std::optional<std::uint32_t> m_refusedAt;
+    // Whether the last HEX parse met an extended address record (type 02 or
+    // 04) whose base is not zero: the file then holds data beyond the flash.
+    bool m_nonZeroBase = false;
 
     // Settings and port selection.
     void LoadPortSelection();
@@ -68,9 +71,13 @@ public:
     void ClearSckAndResetLine();
     void SetMosiHigh();
     void SendCommand(const std::uint8_t command[3], std::uint8_t reply[3]);
-    void EnterProgramming();
+    // False when the port could not be reached: its first access has told
+    // the user why, and nothing more is sent or slept.
+    bool EnterProgramming();
     void ReleaseTarget();
     void ProgrammingEnable();
+    // 0 also when the port could not be reached; the chip was then not asked
+    // and its box is not shown.
     int CheckTarget();
 
     // Flash operations.
@@ -121,6 +128,9 @@ private:
     // all addresses, and programming mode with programming enable. False when
     // the chip did not answer.
     bool StartWholeFlashPass(const char* startText);
+    // EnterProgramming for an operation: false, with the status line showing
+    // the fault, when the port could not be reached.
+    bool EnterProgrammingOrShowFault();
     // False, after telling the user to open a file, while no image is loaded.
     bool HexFileLoaded();
     // The lock routines differ only in the command and their two texts.

@@ -1,6 +1,7 @@
 // The settings of the main dialog: the port selection, the two delay factors,
 // and the data exchange that binds them to the dialog's controls.
 #include "app/BrovikDlg.h"
+#include "app/DelayFactors.h"
 #include "framework/DataExchange.h"
 #include "framework/Host.h"
 
@@ -32,16 +33,14 @@ void CBrovikDlg::LoadPortSelection()
 
 void CBrovikDlg::LoadDelays()
 {
-    m_delayBit = static_cast<std::uint32_t>(ReadSetting(kDelayBit));
-    m_delayByte = static_cast<std::uint32_t>(ReadSetting(kDelayByte));
-    if (m_delayBit == 0) {
-        m_delayBit = 1;
+    const int storedBit = ReadSetting(kDelayBit);
+    const int storedByte = ReadSetting(kDelayByte);
+    m_delayBit = DelayFactorFromSetting(storedBit);
+    m_delayByte = DelayFactorFromSetting(storedByte);
+    if (storedBit == 0)
         WriteSetting(kDelayBit, 1);
-    }
-    if (m_delayByte == 0) {
-        m_delayByte = 1;
+    if (storedByte == 0)
         WriteSetting(kDelayByte, 1);
-    }
     UpdateData(FALSE);
 }
 

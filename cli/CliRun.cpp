@@ -9,15 +9,25 @@
 #include "cli/ConsoleHost.h"
 #include "cli/ExitStatus.h"
 #include "cli/HexWriter.h"
-#include "cli/StandardInputCopy.h"
+#include "cli/StreamCopy.h"
 #include "cli/StatusPrinter.h"
 #include "cli/StopSignals.h"
 #include "device/OperationStopped.h"
 #include "framework/SafeFile.h"
 #include "framework/Window.h"
+#include "res/Texts.h"
 
 namespace cli {
 namespace {
+
+// Thrown when a stop signal ends the reading of a HEX file that arrives as a
+// stream; nothing has reached the port yet.
+struct HexInputStopped {
+    std::string source;
+};
+
+// What a report calls the HEX file given as path.
+std::string HexSource(const std::string& path) { return path == kStandardInput ? "standard input" : path; }
 
 std::string Hex(std::uint32_t value, int digits)
 {
@@ -47,6 +57,11 @@ int CliRun::Run(const Options& options)
         } catch (const OperationStopped& stop) {
             dialog_.ReleaseTarget();
             exitStatus = Stopped(&stop);
+        } catch (const HexInputStopped& stop) {
+            const int signal = StopSignals::Received();
+            Say("stopped (" + StopSignals::Name(signal) + ") while reading the HEX file from " + stop.source +
+                "; the chip was not touched");
+            exitStatus = StopSignals::ExitStatus(signal);
         }
         // The bar may have moved after the last text, as when a run ends in a
         // full bar; show the line as it is left.
@@ -100,21 +115,33 @@ bool CliRun::RunCommand(const Options& options)
 
 bool CliRun::LoadHexFile(const std::string& path)
 {
-    if (path == kStandardInput) {
-        const StandardInputCopy input(CBrovikDlg::kFileBufferSize);
-        if (!input.Error().empty()) {
-            errors_ << "brovik-cli: " << input.Error() << '\n';
-            return false;
-        }
-        return LoadHexFile(input.Path());
+    if (!StreamCopy::IsStream(path))
+        return OpenHexFile(path, path);
+    const StreamCopy input(path, CBrovikDlg::kFileBufferSize);
+    if (input.Stopped())
+        throw HexInputStopped{HexSource(path)};
+    if (!input.Error().empty()) {
+        Say(input.Error());
+        return false;
     }
+    return OpenHexFile(input.Path(), path);
+}
+
+bool CliRun::OpenHexFile(const std::string& file, const std::string& path)
+{
     // Every refusal shows a box: the loader's own, or the file's fault.
-    host_.AnswerFileDialog(path);
+    host_.AnswerFileDialog(file);
     const int faultsBefore = host_.FaultsReported();
     dialog_.OnOpenHexFile();
     if (host_.FaultsReported() == faultsBefore)
         return true;
-    ReportRefusedHexFile(path);
+    if (host_.LastMessage() == texts::kHexFileTooLong) {
+        // The limit is on the text, not on the data: short records and long
+        // line ends take room that longer records do not.
+        Say("the data may still fit in the flash: with more bytes per record the file gets shorter, for example "
+            "srec_cat " + path + " -intel -o OUT -intel -obs 32");
+    }
+    ReportRefusedHexFile(HexSource(path));
     return false;
 }
 

@@ -27,8 +27,11 @@ private:
     // Whether the command succeeded; an operation that reported a fault (a
     // message box) did not.
     bool RunCommand(const Options& options);
-    // As "Open Hex File" with path chosen.
+    // As "Open Hex File" with path chosen; "-", a pipe or a device is read
+    // as a stream first.
     bool LoadHexFile(const std::string& path);
+    // "Open Hex File" on file, which holds what path (as given) named.
+    bool OpenHexFile(const std::string& file, const std::string& path);
     bool Lock(int level);
     // Reads all of the flash and only then writes it to path as Intel HEX.
     bool ReadFlash(const std::string& path);

@@ -25,6 +25,7 @@ INT_PTR ConsoleHost::RunModal(CDialog& dialog)
 int ConsoleHost::MessageBox(CWnd*, const std::string& text, const std::string&, UINT)
 {
     ++faults_;
+    lastMessage_ = text;
     status_.EndLine();
     const auto end = text.find_last_not_of('\n');
     errors_ << (end == std::string::npos ? std::string() : text.substr(0, end + 1)) << '\n';

@@ -42,6 +42,8 @@ public:
     void AnswerFileDialog(std::string path) { fileAnswer_ = std::move(path); }
     // Boxes shown and dialogs asked for so far.
     int FaultsReported() const { return faults_; }
+    // The text of the box shown last; empty before the first.
+    const std::string& LastMessage() const { return lastMessage_; }
 
 private:
     fw::IPortBackend& port_;
@@ -51,6 +53,7 @@ private:
     fw::MemorySettings settings_;
     std::optional<std::string> fileAnswer_;
     int faults_ = 0;
+    std::string lastMessage_;
 };
 
 } // namespace cli

@@ -23,7 +23,9 @@ Commands:
   A HEX file is loaded exactly as "Open Hex File" does, with the same checks
   and messages; a refused file ends the run before the chip is touched. A FILE
   of - for program, verify and auto is read from standard input (at most
-  24576 bytes, as for a file).
+  24576 bytes, as for a file); so is a FILE that names a pipe or a device
+  (/dev/stdin, a shell's <(...)). A type 02 or 04 record with a base other
+  than 0 puts data beyond the flash and refuses the file.
   erase and program read nothing back, so they cannot tell whether a chip
   answered or took the data: their Ok says only that the commands were sent.
   auto and verify prove the result by reading the flash back.
@@ -42,7 +44,9 @@ Options:
                  waiting (the bit clock still runs at its own speed); with a
                  real port it is a usage error
   --bit-delay N  bit delay, 1 to 10; default: the stored DELAY BIT, used as
-                 brovik uses it (0 or none is 1; above 10 is used as stored)
+                 brovik uses it (0 or none is 1; above 10 as stored, up to
+                 1000; a negative or larger value is 1000), said on standard
+                 error when it is not 1 to 10
   --byte-delay N byte delay, 1 to 10; default: the stored DELAY BYTE, likewise
   --verbose      before the command, print the port address and the delays
                  in use to standard error
@@ -62,7 +66,8 @@ Stopping:
   SIGINT (Ctrl-C), SIGTERM and SIGHUP stop the run at the end of the ISP
   command in progress: the target is released, the simulated chip keeps what
   was written, standard error says which operation stopped at which address,
-  and the exit status is 130, 143 or 129.
+  and the exit status is 130, 143 or 129. A run still waiting for its HEX
+  file on a stream stops at once, before the chip is touched.
 
 Settings:
   Read from )" + settingsPath +

@@ -18,6 +18,8 @@ public:
 
     std::uint8_t In(std::uint16_t address) override { return target_.In(Moved(address)); }
     void Out(std::uint16_t address, std::uint8_t value) override { target_.Out(Moved(address), value); }
+    void BeginOperation() override { target_.BeginOperation(); }
+    bool Unreachable(std::uint16_t address) override { return target_.Unreachable(Moved(address)); }
 
 private:
     static constexpr unsigned kRegisterCount = 3;

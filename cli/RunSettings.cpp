@@ -1,5 +1,8 @@
 #include "cli/RunSettings.h"
 
+#include <optional>
+
+#include "app/DelayFactors.h"
 #include "framework/IniFile.h"
 #include "port/ParportList.h"
 
@@ -7,9 +10,26 @@ namespace cli {
 namespace {
 
 // Handed to the dialog unchanged, so that it takes the value as it takes it
-// in its own program: 0 (or none) becomes 1, and values above 10 are used,
-// with the link's cap on very large ones.
+// in its own program: 0 (or none) becomes 1, values above 10 are used, and
+// negative or very large ones are capped.
 int StoredDelay(const fw::IniFile& stored, const char* entry) { return stored.GetInt(kSettingsSection, entry, 0); }
+
+// Said once, since a delay far above 10 can make a run take hours. A missing
+// entry, or 0, gives the ordinary 1.
+std::optional<std::string> StoredDelayNote(const fw::IniFile& stored, const char* entry, const char* option)
+{
+    const int value = StoredDelay(stored, entry);
+    if (value == 0 || (value >= kMinDelay && value <= kMaxDelay))
+        return std::nullopt;
+    const std::uint32_t used = DelayFactorFromSetting(value);
+    const std::string longest = std::to_string(used) + ", the longest delay the programs use";
+    const std::string how = value < 0 ? "a negative delay is used as " + longest
+                            : static_cast<std::uint32_t>(value) != used ? "used as " + longest
+                                                                         : "used as it stands, as the dialog program uses it";
+    return std::string(entry) + " in " + stored.Path() + " is " + std::to_string(value) + ", outside " +
+           std::to_string(kMinDelay) + " to " + std::to_string(kMaxDelay) + ": " + how + " (" + option +
+           " chooses another)";
+}
 
 } // namespace
 
@@ -41,6 +61,14 @@ std::variant<RunSettings, UsageError> ResolveRunSettings(const Options& options,
     }
     settings.bitDelay = options.bitDelay.value_or(StoredDelay(stored, kDelayBitEntry));
     settings.byteDelay = options.byteDelay.value_or(StoredDelay(stored, kDelayByteEntry));
+    const auto note = [&](const std::optional<int>& given, const char* entry, const char* option) {
+        if (given)
+            return;
+        if (auto text = StoredDelayNote(stored, entry, option))
+            settings.notes.push_back(std::move(*text));
+    };
+    note(options.bitDelay, kDelayBitEntry, "--bit-delay");
+    note(options.byteDelay, kDelayByteEntry, "--byte-delay");
     return settings;
 }
 

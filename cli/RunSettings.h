@@ -2,6 +2,7 @@
 // What a run uses: the options where given, else what the dialog program
 // stored in its settings file.
 #include <cstdint>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -32,6 +33,9 @@ struct RunSettings {
     std::uint16_t relocatedBase;
     int bitDelay;
     int byteDelay;
+    // What the run says on its error stream before it starts: which stored
+    // delay outside 1 to 10 it uses, as what, and why.
+    std::vector<std::string> notes;
 };
 
 // A port comes from --port, else from a stored "LPT PORT" of 1 to 3; without

@@ -1,5 +1,9 @@
 #include "cli/StopSignals.h"
 
+#include <cerrno>
+#include <poll.h>
+#include <pthread.h>
+
 namespace cli {
 namespace {
 
@@ -35,6 +39,28 @@ StopSignals::~StopSignals()
 }
 
 int StopSignals::Received() { return g_received; }
+
+bool StopSignals::WaitForInput(int fd)
+{
+    // Blocked from the look at g_received until ppoll unblocks them for its
+    // wait in one step, so that none can slip in between and be missed.
+    sigset_t stops;
+    sigemptyset(&stops);
+    for (const int signal : kStopSignals)
+        sigaddset(&stops, signal);
+    sigset_t previous;
+    ::pthread_sigmask(SIG_BLOCK, &stops, &previous);
+    pollfd input{fd, POLLIN, 0};
+    while (g_received == 0) {
+        const int ready = ::ppoll(&input, 1, nullptr, &previous);
+        // An error, such as a descriptor that cannot be polled, is left to
+        // the read to report.
+        if (ready > 0 || (ready < 0 && errno != EINTR))
+            break;
+    }
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return g_received == 0;
+}
 
 std::string StopSignals::Name(int signal)
 {

@@ -18,6 +18,10 @@ public:
 
     // The first stop signal caught while the object lives, 0 while none.
     static int Received();
+    // Waits until fd has input (or its end) or a stop signal has come:
+    // true for input, false for a stop. A signal that comes just before the
+    // wait begins ends it too.
+    static bool WaitForInput(int fd);
     // "SIGINT", "SIGTERM" or "SIGHUP".
     static std::string Name(int signal);
     // The exit status of a run ended by signal: 128 + its number, as a shell

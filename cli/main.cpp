@@ -51,5 +51,8 @@ int main(int argc, char** argv)
     const auto settings = cli::ResolveRunSettings(options, stored);
     if (const auto* error = std::get_if<cli::UsageError>(&settings))
         return UsageFailure(error->message);
-    return cli::RunSession(options, std::get<cli::RunSettings>(settings));
+    const cli::RunSettings& run = std::get<cli::RunSettings>(settings);
+    for (const std::string& note : run.notes)
+        std::cerr << "brovik-cli: " << note << '\n';
+    return cli::RunSession(options, run);
 }

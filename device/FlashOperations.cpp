@@ -32,6 +32,14 @@ int Percentage(std::uint32_t address, float divisor)
 float PercentDivisor(std::uint32_t lastAddress) { return static_cast<float>(lastAddress / 100.0); }
 } // namespace
 
+bool CBrovikDlg::EnterProgrammingOrShowFault()
+{
+    if (EnterProgramming())
+        return true;
+    m_progress.SetWindowText(texts::kNoTargetStatus);
+    return false;
+}
+
 void CBrovikDlg::OnErase()
 {
     m_progress.SetWindowText(texts::kErase);
@@ -39,7 +47,8 @@ void CBrovikDlg::OnErase()
     m_progress.SetStep(1);
     m_progress.SetPos(0);
     LoadPortSelection();
-    EnterProgramming();
+    if (!EnterProgrammingOrShowFault())
+        return;
     ProgrammingEnable();
     StopIfRequested(texts::kEraseName);
     std::uint8_t reply[3];
@@ -61,7 +70,8 @@ bool CBrovikDlg::StartWholeFlashPass(const char* startText)
     m_progress.SetRange(0, static_cast<short>(kImageSize));
     m_progress.SetStep(1);
     LoadPortSelection();
-    EnterProgramming();
+    if (!EnterProgrammingOrShowFault())
+        return false;
     ProgrammingEnable();
     return true;
 }
@@ -112,7 +122,8 @@ void CBrovikDlg::OnProgram()
         return;
     }
     LoadPortSelection();
-    EnterProgramming();
+    if (!EnterProgrammingOrShowFault())
+        return;
     ProgrammingEnable();
     ProgramLoop();
     ReleaseTarget();
@@ -145,7 +156,8 @@ int CBrovikDlg::OnVerify()
     m_progress.SetRange(0, static_cast<short>(m_lastAddress + 1));
     m_progress.SetStep(1);
     LoadPortSelection();
-    EnterProgramming();
+    if (!EnterProgrammingOrShowFault())
+        return 0;
     ProgrammingEnable();
     const float divisor = PercentDivisor(m_lastAddress);
     std::uint8_t reply[3];
@@ -173,6 +185,10 @@ void CBrovikDlg::OnAuto()
     if (!HexFileLoaded())
         return;
     OnErase();
+    // An erase that could not reach the port ends the run: the rest could
+    // only report the same fault again.
+    if (m_port.Unreachable())
+        return;
     if (OnBlank() == 0)
         return;
     OnProgram();

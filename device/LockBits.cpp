@@ -31,7 +31,8 @@ void CBrovikDlg::ProgramLockLevel(int level)
     m_progress.SetRange(0, 1);
     m_progress.SetStep(1);
     // The port address is the one the presence check has just set.
-    EnterProgramming();
+    if (!EnterProgrammingOrShowFault())
+        return;
     ProgrammingEnable();
     StopIfRequested(texts::kLockName);
     std::uint8_t reply[3];

@@ -60,4 +60,6 @@ int _outp(std::uint16_t address, int value)
     return value;
 }
 
+bool PortUnreachable(std::uint16_t address) { return CurrentHost().Port().Unreachable(address); }
+
 } // namespace fw

@@ -14,6 +14,10 @@ public:
     // Called when a command handler starts while no other one runs: the
     // start of an operation the user asked for.
     virtual void BeginOperation() {}
+    // Whether the port holding address was found unreachable by an access of
+    // this operation; the back end has then told the user why. Back ends
+    // that always reach their ports never say so.
+    virtual bool Unreachable(std::uint16_t) { return false; }
 };
 
 // The state before any port is reachable: reads float high, writes vanish.
@@ -25,5 +29,7 @@ public:
 
 int _inp(std::uint16_t address);
 int _outp(std::uint16_t address, int value);
+// Unreachable of the current host's port back end.
+bool PortUnreachable(std::uint16_t address);
 
 } // namespace fw

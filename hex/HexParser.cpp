@@ -12,6 +12,10 @@ constexpr std::uint32_t kSearchLimit = 255;
 constexpr std::uint32_t kRecordFrameLength = 11;
 // What HexDigit gives for a character that has no digit value.
 constexpr std::uint8_t kNoDigitValue = 0xFF;
+constexpr std::uint8_t kDataRecord = 0;
+constexpr std::uint8_t kEndOfFileRecord = 1;
+constexpr std::uint8_t kExtendedSegmentAddress = 2;
+constexpr std::uint8_t kExtendedLinearAddress = 4;
 
 } // namespace
 
@@ -31,7 +35,8 @@ int CBrovikDlg::ParseHexFile()
         return static_cast<std::uint8_t>(high * 16 + low);
     };
 
-    // The first record that reached beyond the flash, which refuses the file.
+    m_nonZeroBase = false;
+    // The first record that put data beyond the flash, which refuses the file.
     std::optional<std::uint32_t> refusedRecord;
     std::uint32_t position = 0;
     for (;;) {
@@ -82,13 +87,22 @@ int CBrovikDlg::ParseHexFile()
             return 0;
         }
 
-        if (type == 0 && count > 0) {
-            const bool fittedBefore = m_lastAddress < kImageSize;
+        if (type == kDataRecord && count > 0) {
             StoreRecord(static_cast<std::uint32_t>(addressHigh << 8 | addressLow), data, count);
-            if (fittedBefore && m_lastAddress >= kImageSize)
+            if (!refusedRecord && m_lastAddress >= kImageSize)
                 refusedRecord = start;
         }
-        if (type == 1) {
+        // A base other than zero puts the data records after it beyond their
+        // 16-bit addresses, outside the flash; storing them at those addresses
+        // would program them where they do not belong. Tools that always
+        // write a base of zero keep loading.
+        if ((type == kExtendedSegmentAddress || type == kExtendedLinearAddress) &&
+            std::any_of(data, data + count, [](std::uint8_t byte) { return byte != 0; })) {
+            m_nonZeroBase = true;
+            if (!refusedRecord)
+                refusedRecord = start;
+        }
+        if (type == kEndOfFileRecord) {
             m_refusedAt = refusedRecord;
             return 1;
         }

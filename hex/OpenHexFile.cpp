@@ -39,7 +39,7 @@ void CBrovikDlg::OnOpenHexFile()
     m_lastAddress = 0;
     m_refusedAt.reset();
     const int parsed = ParseHexFile();
-    if (m_lastAddress >= kImageSize) {
+    if (m_lastAddress >= kImageSize || m_nonZeroBase) {
         MessageBox(texts::kHexBeyondFlash);
         m_lastAddress = 0;
         m_progress.SetShowText(TRUE);

@@ -173,6 +173,13 @@ void HardwarePortBackend::BeginOperation()
     std::erase_if(ports_, [](const Port& port) { return port.access == Access::None || port.access == Access::Untried; });
 }
 
+bool HardwarePortBackend::Unreachable(std::uint16_t address)
+{
+    return std::any_of(ports_.begin(), ports_.end(), [address](const Port& port) {
+        return port.access == Access::None && port.base <= address && address < port.base + kRegisterCount;
+    });
+}
+
 HardwarePortBackend::Port& HardwarePortBackend::Reached(std::uint16_t address)
 {
     if (!listed_) {

@@ -64,6 +64,7 @@ public:
     // that the user's fix (a driver loaded, a permission granted, the other
     // program closed) works without a restart.
     void BeginOperation() override;
+    bool Unreachable(std::uint16_t address) override;
 
 private:
     enum class Access { Untried, Ppdev, Direct, None };

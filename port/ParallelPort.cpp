@@ -44,6 +44,8 @@ std::uint16_t CParallelPort::Lpt3Address(const std::vector<hw::ParportInfo>& ker
     return kLpt3ClassicAddress;
 }
 
+bool CParallelPort::Unreachable() const { return m_baseAddress != 0 && fw::PortUnreachable(m_baseAddress); }
+
 void CParallelPort::WriteData(int value) { WriteData(m_baseAddress, value); }
 int CParallelPort::ReadData() { return ReadData(m_baseAddress); }
 void CParallelPort::WriteControl(int value) { WriteControl(m_baseAddress, value); }

@@ -22,6 +22,9 @@ public:
     // number leaves the address as it was.
     void SetPort(int portNumber);
     std::uint16_t BaseAddress() const { return m_baseAddress; }
+    // Whether this operation found the port at the base address unreachable
+    // (the user has been told why). No port chosen is not such a port.
+    bool Unreachable() const;
 
     void WriteData(int value);
     int ReadData();

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/BrovikDlg.h"
+#include "app/DelayFactors.h"
 #include "device/OperationStopped.h"
 #include "framework/Host.h"
 #include "port/IspCommands.h"
@@ -17,9 +18,6 @@ constexpr int kResetLine = 0x02;
 constexpr int kMosi = 0x01;
 constexpr int kMiso = 0x40;
 constexpr std::uint32_t kCountdown = 5500;
-// Factors above this are used as this much: a mistyped delay must not make an
-// operation run for days.
-constexpr std::uint32_t kFactorCap = 1000;
 
 constexpr std::uint8_t kTestPattern = 0xAA;
 // The filler of the presence check's first read; the chip ignores it.
@@ -31,7 +29,7 @@ constexpr std::uint8_t kFirstReadFiller = 0x00;
 // half again as slowly as this one, so the bit clock differed by call site.
 [[gnu::noinline]] void CBrovikDlg::BitDelay()
 {
-    const std::uint32_t countdowns = std::min(m_delayBit, kFactorCap);
+    const std::uint32_t countdowns = std::min(m_delayBit, kDelayFactorCap);
     for (std::uint32_t i = 0; i < countdowns; ++i) {
         // volatile: the countdown is the bit clock and must really run.
         volatile std::uint32_t counter = kCountdown;
@@ -42,7 +40,7 @@ constexpr std::uint8_t kFirstReadFiller = 0x00;
 
 void CBrovikDlg::SleepScaled(std::uint32_t baseMilliseconds)
 {
-    fw::CurrentHost().Sleep(std::min(m_delayByte, kFactorCap) * baseMilliseconds);
+    fw::CurrentHost().Sleep(std::min(m_delayByte, kDelayFactorCap) * baseMilliseconds);
 }
 
 void CBrovikDlg::SetSckHigh() { m_port.WriteData(m_port.ReadData() | kSck); }
@@ -74,9 +72,13 @@ void CBrovikDlg::SendCommand(const std::uint8_t command[3], std::uint8_t reply[3
     }
 }
 
-void CBrovikDlg::EnterProgramming()
+bool CBrovikDlg::EnterProgramming()
 {
     SetSckLow();
+    // The operation's first access reaches the port or says why it cannot;
+    // without a port, commands and sleeps would only pretend to work.
+    if (m_port.Unreachable())
+        return false;
     SleepScaled(200);
     ClearSckAndResetLine();
     SleepScaled(200);
@@ -84,6 +86,7 @@ void CBrovikDlg::EnterProgramming()
     SleepScaled(200);
     ClearSckAndResetLine();
     SleepScaled(200);
+    return true;
 }
 
 void CBrovikDlg::ReleaseTarget()
@@ -108,7 +111,8 @@ void CBrovikDlg::StopIfRequested(const char* operation, std::optional<std::uint3
 int CBrovikDlg::CheckTarget()
 {
     LoadPortSelection();
-    EnterProgramming();
+    if (!EnterProgramming())
+        return 0;
     // Not later: once 0xAA is written, address 0 must get its byte back.
     StopIfRequested(texts::kPresenceCheckName);
     ProgrammingEnable();

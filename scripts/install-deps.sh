@@ -17,7 +17,7 @@ packages=()
 for group in "${groups[@]}"; do
     case $group in
         build) packages+=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core) ;;
-        test) packages+=(libgtest-dev libgmock-dev libbenchmark-dev sdcc srecord python3) ;;
+        test) packages+=(libgtest-dev libgmock-dev libbenchmark-dev sdcc srecord python3 binutils) ;;
         fuzz) packages+=(clang libclang-rt-14-dev) ;;
         x) packages+=(xvfb openbox x11-apps x11-utils imagemagick xdotool) ;;
         package) packages+=(dpkg-dev file lintian desktop-file-utils appstream man-db bash-completion librsvg2-bin imagemagick) ;;

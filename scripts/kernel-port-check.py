@@ -45,6 +45,8 @@ CASES = {
                                   "Opening {device} was refused: permission denied.",
                                   "Direct port I/O is not permitted",
                                   'sudo usermod -aG lp $USER', "CAP_SYS_RAWIO"]),
+    "no-access-erase": dict(base=LPT1, access="none", operation="erase",
+                            said=["Cannot reach the parallel port at 0x378"]),
     "lpt3-ppdev-blank": dict(base=LPT3, access="ppdev", operation="blank"),
     "in-use-exclusive-blank": dict(base=LPT1, access="none", operation="blank",
                                    said=["Cannot reach the parallel port at 0x378",
@@ -192,7 +194,7 @@ def check_case(name, case, run, window, ports):
         print(f"  parallel port trace agrees: {len(window['parallel'])} register accesses")
 
     said = "\n".join(run["err"])
-    expected_status = 0 if case["operation"] == "erase" else 1
+    expected_status = 0 if case["operation"] == "erase" and case["access"] != "none" else 1
     if run["status"] != expected_status:
         fail(name, f"exit status {run['status']}, expected {expected_status}")
     else:
@@ -209,9 +211,14 @@ def check_case(name, case, run, window, ports):
                 fail(name, f'message lacks "{words}"')
             else:
                 print(f'  message says: "{words}"')
-        for words in case.get("unsaid", []):
+        for words in case.get("unsaid", []) + [CHECK_MESSAGE]:
             if words in said:
                 fail(name, f'message says "{words}", which does not belong there')
+        # The operation ends at the message: no "Ok", the fault on the status line.
+        if any(line.endswith(" Ok") for line in run["out"]) or STATUS_BLANK_FAILED not in run["out"]:
+            fail(name, f"status lines {run['out']}: expected no Ok and the fault")
+        else:
+            print(f'  status line: "{STATUS_BLANK_FAILED}", no Ok')
         return
 
     control_reads = sum(1 for k, o, _ in accesses if k == "read" and o == CONTROL)

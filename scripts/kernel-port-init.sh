@@ -102,6 +102,7 @@ printer_suite() {
     run_case ppdev-group-blank $member 100,$lp_group --port lpt1 blank
     run_case ppdev-group-erase $member 100,$lp_group --port lpt1 erase
     run_case no-access-blank $stranger 100 --port lpt1 blank
+    run_case no-access-erase $stranger 100 --port lpt1 erase
     run_case lpt3-ppdev-blank 0 0 --port lpt3 blank
 
     hold_case in-use-exclusive-blank exclusive

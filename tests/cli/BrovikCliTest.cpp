@@ -92,7 +92,7 @@ protected:
     CliResult Run(const std::vector<std::string>& arguments, StandardOutput output = StandardOutput::Pipe,
                   const std::optional<std::string>& standardInput = std::nullopt) const
     {
-        return RunCli(arguments, Environment(), {output, standardInput, {}});
+        return RunCli(arguments, Environment(), {.output = output, .standardInput = standardInput});
     }
     // On the simulated chip of this test, with simulated time.
     CliResult RunSim(std::vector<std::string> arguments) const
@@ -339,6 +339,7 @@ TEST_F(BrovikCliTest, StoredSettingsAreUsedAndNeverWritten)
 {
     const std::string missing = Path("missing.hex").string();
     const std::string notFound = missing + " was not found.\n";
+    const fs::path ini = dir_ / "config/brovik.INI";
     struct Case {
         std::string storedSettings;
         std::vector<std::string> arguments;
@@ -354,13 +355,31 @@ TEST_F(BrovikCliTest, StoredSettingsAreUsedAndNeverWritten)
          "brovik-cli: port 0x378, bit delay 7, byte delay 4\n" + notFound},
         // Used as the dialog uses them: above 10 as stored, 0 as 1.
         {"[brovik]\nlpt port = 1\nDELAY BIT=0\nDELAY BYTE=12\n", {"--verbose", "auto", missing}, 1,
-         "brovik-cli: port 0x378, bit delay 1, byte delay 12\n" + notFound},
+         "brovik-cli: DELAY BYTE in " + ini.string() + " is 12, outside 1 to 10: used as it stands, as the dialog "
+         "program uses it (--byte-delay chooses another)\nbrovik-cli: port 0x378, bit delay 1, byte delay 12\n" +
+             notFound},
         {"[BROVIK]\nDELAY BIT=11\n", {"--verbose", "--port", "sim", "--chip", chip_.string(), "--fast", "erase"}, 0,
-         "brovik-cli: port 0x378, bit delay 11, byte delay 1\n"},
+         "brovik-cli: DELAY BIT in " + ini.string() + " is 11, outside 1 to 10: used as it stands, as the dialog "
+         "program uses it (--bit-delay chooses another)\nbrovik-cli: port 0x378, bit delay 11, byte delay 1\n"},
         {"[BROVIK]\nLPT PORT=3\n", {"--verbose", "--port", "sim", "--chip", chip_.string(), "--fast", "erase"}, 0,
          "brovik-cli: port 0x378, bit delay 1, byte delay 1\n"},
+        // Negative (a factor above 2147483647 as the dialog stores it) and
+        // very large factors are used as the cap; each is said once.
+        {"[BROVIK]\nLPT PORT=1\nDELAY BIT=-1\nDELAY BYTE=-1\n", {"--verbose", "program", missing}, 1,
+         "brovik-cli: DELAY BIT in " + ini.string() + " is -1, outside 1 to 10: a negative delay is used as 1000, the "
+         "longest delay the programs use (--bit-delay chooses another)\nbrovik-cli: DELAY BYTE in " + ini.string() +
+         " is -1, outside 1 to 10: a negative delay is used as 1000, the longest delay the programs use "
+         "(--byte-delay chooses another)\nbrovik-cli: port 0x378, bit delay 1000, byte delay 1000\n" + notFound},
+        {"[BROVIK]\nLPT PORT=1\nDELAY BIT=25\nDELAY BYTE=5000\n", {"--verbose", "program", missing}, 1,
+         "brovik-cli: DELAY BIT in " + ini.string() + " is 25, outside 1 to 10: used as it stands, as the dialog "
+         "program uses it (--bit-delay chooses another)\nbrovik-cli: DELAY BYTE in " + ini.string() +
+         " is 5000, outside 1 to 10: used as 1000, the longest delay the programs use (--byte-delay chooses "
+         "another)\nbrovik-cli: port 0x378, bit delay 25, byte delay 1000\n" + notFound},
+        // An option in its place says nothing of the stored value.
+        {"[BROVIK]\nLPT PORT=1\nDELAY BIT=-1\nDELAY BYTE=-1\n",
+         {"--verbose", "--bit-delay", "2", "--byte-delay", "3", "program", missing}, 1,
+         "brovik-cli: port 0x378, bit delay 2, byte delay 3\n" + notFound},
     };
-    const fs::path ini = dir_ / "config/brovik.INI";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.storedSettings);
         WriteBytes(ini, c.storedSettings);
@@ -516,7 +535,9 @@ TEST_F(BrovikCliTest, ADashReadsTheHexFileFromStandardInput)
         const CliResult refused =
             Run({"--port", "sim", "--chip", chip_.string(), "--fast", "program", "-"}, StandardOutput::Pipe, tooLong);
         EXPECT_EQ(refused.exitStatus, 1);
-        EXPECT_EQ(refused.err, "Error! Your hex file is more than 24576 bytes.\n");
+        EXPECT_EQ(refused.err, "Error! Your hex file is more than 24576 bytes.\nbrovik-cli: the data may still fit in the "
+                               "flash: with more bytes per record the file gets shorter, for example srec_cat - "
+                               "-intel -o OUT -intel -obs 32\n");
         EXPECT_EQ(Chip().flash, FlashWith(Pattern(700)));
     }
     // Exactly at the limit it loads: the end-of-file record stops the parser.

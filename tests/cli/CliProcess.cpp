@@ -112,7 +112,10 @@ std::unique_ptr<CliChild> StartCli(const std::vector<std::string>& arguments,
     if (child == 0) {
         // Input first: its /dev/null must not take the number of a closed
         // output.
-        ::dup2(inputRead >= 0 ? inputRead : ::open("/dev/null", O_RDONLY | O_CLOEXEC), STDIN_FILENO);
+        const int input = inputRead >= 0 ? inputRead
+                          : start.standardInputFd >= 0 ? start.standardInputFd
+                                                       : ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        ::dup2(input, STDIN_FILENO);
         if (outWrite >= 0)
             ::dup2(outWrite, STDOUT_FILENO);
         else

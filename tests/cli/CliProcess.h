@@ -38,9 +38,12 @@ struct CliStart {
     StandardOutput output = StandardOutput::Pipe;
     // Standard input is a pipe holding this (which must fit the pipe's
     // buffer), else /dev/null.
-    std::optional<std::string> standardInput;
+    std::optional<std::string> standardInput{};
+    // Else, when not -1, standard input is this descriptor: the read end of
+    // a pipe that the test goes on writing to.
+    int standardInputFd = -1;
     // A command that runs brovik-cli (setpriv ...), when given.
-    std::vector<std::string> launcher;
+    std::vector<std::string> launcher{};
 };
 
 // A brovik-cli child that runs while the test goes on.

@@ -28,4 +28,25 @@ TEST(RelocatedPortTest, OnlyTheThreeRegistersAtTheDialogsBaseMove)
     }
 }
 
+// Could not reach one address.
+class UnreachableAt final : public fw::IPortBackend {
+public:
+    explicit UnreachableAt(std::uint16_t address) : address_(address) {}
+    std::uint8_t In(std::uint16_t) override { return 0xFF; }
+    void Out(std::uint16_t, std::uint8_t) override {}
+    bool Unreachable(std::uint16_t address) override { return address == address_; }
+
+private:
+    std::uint16_t address_;
+};
+
+TEST(RelocatedPortTest, WhetherARegisterWasReachedIsAskedAtItsNewAddress)
+{
+    UnreachableAt target(0xD011);
+    cli::RelocatedPort moved(target, 0x378, 0xD010);
+    EXPECT_TRUE(moved.Unreachable(0x379));
+    EXPECT_FALSE(moved.Unreachable(0x378));
+    EXPECT_FALSE(moved.Unreachable(0x37A));
+}
+
 } // namespace

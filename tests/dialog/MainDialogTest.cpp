@@ -125,10 +125,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(MainDialog, AStoredLongDelayShowsFromItsStart)
 {
-    StoreDelays(-1, 1);  // read back as 4294967295
+    StoreDelays(-1, 1);  // what a typed 4294967295 is stored as; used as the cap
     Start();
     auto* bit = static_cast<QLineEdit*>(Widget(IDC_DELAY_BIT));
-    ASSERT_EQ(bit->text(), "4294967295");
+    ASSERT_EQ(bit->text(), "1000");
     EXPECT_EQ(bit->cursorPosition(), 0);
 }
 

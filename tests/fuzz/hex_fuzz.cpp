@@ -104,6 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int parsed = 0;
     std::vector<std::uint8_t> parsedImage;
     std::uint32_t parsedLastAddress = 0;
+    bool parsedNonZeroBase = false;
     std::vector<std::string> parsedBoxes;
     if (fitsBuffer) {
         const std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[size]);
@@ -117,6 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         parsed = dlg.ParseHexFile();
         parsedImage.assign(dlg.m_image, dlg.m_image + kImageSize);
         parsedLastAddress = dlg.m_lastAddress;
+        parsedNonZeroBase = dlg.m_nonZeroBase;
         parsedBoxes = host.boxes;
         dlg.m_pFileBuffer = dlg.m_fileBuffer;
     }
@@ -146,10 +148,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(dlg.m_fileLength == size);
     Check(std::memcmp(dlg.m_image, parsedImage.data(), kImageSize) == 0);
     std::vector<std::string> expectedBoxes = parsedBoxes;
-    if (parsedLastAddress >= kImageSize)
+    const bool beyondFlash = parsedLastAddress >= kImageSize || parsedNonZeroBase;
+    if (beyondFlash)
         expectedBoxes.push_back("Error! Your hex file is more than 8192 bytes.");
     Check(host.boxes == expectedBoxes);
-    const bool loaded = parsed == 1 && parsedLastAddress < kImageSize;
+    const bool loaded = parsed == 1 && !beyondFlash;
     Check(parsed == 1 || !parsedBoxes.empty());
     Check(dlg.m_lastAddress == (loaded ? parsedLastAddress : 0));
     Check(status == (loaded ? "Load Hex File Ok" : "before"));

@@ -222,6 +222,12 @@ TEST_P(UnreachablePortTest, TellsTheUserOnceAndReachesNothing)
                 EXPECT_EQ(port.In(address), 0xFF) << Hex(address, 3);
             }
         }
+        // What an operation asks before it goes on: each register of the
+        // port, and nothing beyond it.
+        for (std::uint16_t address = c.base; address <= c.base + 2; ++address)
+            EXPECT_TRUE(port.Unreachable(address)) << Hex(address, 3);
+        EXPECT_FALSE(port.Unreachable(static_cast<std::uint16_t>(c.base + 3)));
+        EXPECT_FALSE(port.Unreachable(static_cast<std::uint16_t>(c.base - 1)));
     }
     EXPECT_EQ(system_.calls, c.attempts);
     ASSERT_EQ(host_.boxes.size(), 1u);
@@ -349,8 +355,10 @@ TEST_F(RetryTest, AFixedCauseWorksInTheNextOperationWithoutARestart)
 {
     system_.parports = {{0, 0x378}};
     system_.iopermResult = -EPERM;
+    EXPECT_FALSE(port_.Unreachable(0x378)) << "not tried yet";
     Operation(0x378);
     EXPECT_EQ(system_.calls, (Calls{"list", "open /dev/parport0", "ioperm 0x378 3 on"})) << "tried once per operation";
+    EXPECT_TRUE(port_.Unreachable(0x378));
     ASSERT_EQ(host_.boxes.size(), 1u);
     EXPECT_NE(host_.boxes[0].text.find("sudo modprobe ppdev"), std::string::npos) << host_.boxes[0].text;
 
@@ -361,6 +369,7 @@ TEST_F(RetryTest, AFixedCauseWorksInTheNextOperationWithoutARestart)
                                     "ioctl 4 PPWDATA 0x01", "ioctl 4 PPWCONTROL 0x00", "ioctl 4 PPRSTATUS",
                                     "ioctl 4 PPWDATA 0x01", "ioctl 4 PPWCONTROL 0x00", "ioctl 4 PPRSTATUS"}));
     EXPECT_EQ(host_.boxes.size(), 1u) << "a port reached says nothing";
+    EXPECT_FALSE(port_.Unreachable(0x378));
 
     system_.calls.clear();
     Operation(0x378);

@@ -61,10 +61,30 @@ const ContentsCase kCases[] = {
      Record(0, 0x1000, {1}) + "\n" + Record(0, 0x1FFC, Bytes(8, 0x5A)) + "\n" + Record(0, 0x0000, {0x11}) + "\n" +
          kEndRecord,
      {kOver8192}, 0, {{0x1000, {1}}, {0x1FFC, Bytes(4, 0x5A)}, {0x0000, {0x11}}}},
-    {"ExtendedAddressRecordsDoNotMoveData",
-     Record(4, 0x0000, {0x00, 0x01}) + "\n" + Record(2, 0x0000, {0x10, 0x00}) + "\n" + Record(0, 0x0040, {0xC3, 0x3C}) +
+    // Extended address records (types 2 and 4) with a base of zero, as tools
+    // write them for small programs, and start address records (3 and 5)
+    // are skipped.
+    {"ZeroBaseAndStartAddressRecordsAreSkipped",
+     Record(4, 0x0000, {0x00, 0x00}) + "\n" + Record(2, 0x0000, {0x00, 0x00}) + "\n" + Record(0, 0x0040, {0xC3, 0x3C}) +
+         "\n" + Record(3, 0x0000, {0x00, 0x00, 0x00, 0x40}) + "\n" + Record(5, 0x0000, {0x00, 0x00, 0x00, 0x40}) +
          "\n" + kEndRecord,
      {}, 0x41, {{0x0040, {0xC3, 0x3C}}}},
+    // Any other base puts the data beyond the 16-bit addresses: outside the flash.
+    {"NonZeroLinearBaseRefuses",
+     Record(4, 0x0000, {0x00, 0x01}) + "\n" + Record(0, 0x0040, {0xC3, 0x3C}) + "\n" + kEndRecord, {kOver8192}, 0,
+     {{0x0040, {0xC3, 0x3C}}}},
+    {"NonZeroSegmentBaseRefuses",
+     Record(2, 0x0000, {0x10, 0x00}) + "\n" + Record(0, 0x0040, {0xC3, 0x3C}) + "\n" + kEndRecord, {kOver8192}, 0,
+     {{0x0040, {0xC3, 0x3C}}}},
+    {"NonZeroBaseAfterTheDataRefuses",
+     Record(0, 0x0040, {0xC3, 0x3C}) + "\n" + Record(4, 0x0000, {0x80, 0x00}) + "\n" + kEndRecord, {kOver8192}, 0,
+     {{0x0040, {0xC3, 0x3C}}}},
+    {"NonZeroBaseThenABaseOfZeroStillRefuses",
+     Record(4, 0x0000, {0x00, 0x01}) + "\n" + Record(4, 0x0000, {0x00, 0x00}) + "\n" + Record(0, 0x0040, {0xC3}) +
+         "\n" + kEndRecord,
+     {kOver8192}, 0, {{0x0040, {0xC3}}}},
+    {"ParserMessageComesBeforeTheBaseRefusal", Record(2, 0x0000, {0x00, 0x01}) + "\n:00000001FE\n",
+     {kChecksumError, kOver8192}, 0, {}},
     {"EmptyDataRecordLeavesTheLastAddress",
      Record(0, 0x0040, {0xC3, 0x3C}) + "\n" + Record(0, 0x0500, {}) + "\n" + kEndRecord, {}, 0x41,
      {{0x0040, {0xC3, 0x3C}}}},

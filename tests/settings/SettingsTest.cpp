@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <climits>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -100,6 +101,38 @@ TEST_F(SettingsTest, OutOfRangeStoredFactorIsUsedAndShownWithoutAMessage)
     Paste(IDC_DELAY_BYTE, "3");
     EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{"Please enter an integer between 1 and 10."});
     EXPECT_EQ(Focused(), dlg->GetDlgItemHandle(IDC_DELAY_BIT));
+}
+
+// The cap of the link, applied when the factors are read: the fields show
+// what is used, never 4294967295 for a stored -1, and the file keeps its value.
+TEST_F(SettingsTest, NegativeOrHugeStoredFactorsAreUsedAsTheCap)
+{
+    struct Case {
+        int stored;
+        std::uint32_t used;
+    };
+    for (const Case c : {Case{-1, 1000}, Case{INT_MIN, 1000}, Case{1001, 1000}, Case{INT_MAX, 1000}, Case{1000, 1000},
+                         Case{200, 200}}) {
+        SCOPED_TRACE(c.stored);
+        StoreDelays(c.stored, c.stored);
+        dlg = std::make_unique<CBrovikDlg>();
+        Start();
+        EXPECT_EQ(dlg->m_delayBit, c.used);
+        EXPECT_EQ(dlg->m_delayByte, c.used);
+        EXPECT_EQ(Edit(IDC_DELAY_BIT)->text(), QString::number(c.used));
+        EXPECT_EQ(Edit(IDC_DELAY_BYTE)->text(), QString::number(c.used));
+        EXPECT_EQ(Stored("DELAY BIT"), c.stored);
+        EXPECT_EQ(Stored("DELAY BYTE"), c.stored);
+        EXPECT_TRUE(host.boxes.empty());
+
+        // The byte delay as the sleeps of an erase see it. The bit clock is a
+        // real busy-wait, which these virtual sleeps do not cover.
+        dlg->m_delayBit = 0;
+        host.sleeps.clear();
+        Click(IDC_ERASE);
+        const std::uint32_t entry = 200 * c.used;
+        EXPECT_EQ(host.sleeps, (std::vector<std::uint32_t>{entry, entry, entry, entry, 40 * c.used}));
+    }
 }
 
 TEST_F(SettingsTest, EditsAreValidatedAndStoredAtEveryChange)

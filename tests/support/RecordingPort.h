@@ -29,6 +29,8 @@ public:
         accesses.push_back({true, address, value});
         m_target->Out(address, value);
     }
+    void BeginOperation() override { m_target->BeginOperation(); }
+    bool Unreachable(std::uint16_t address) override { return m_target->Unreachable(address); }
 
     std::vector<PortAccess> accesses;
 
