@@ -56,6 +56,22 @@ TEST_P(NoDisplay, TheDialogProgramSaysSoInOneLineAndExits1)
     }
 }
 
+// A usage error ends the program before the toolkit starts: with a display
+// (the offscreen one, where a window would open and wait) and without one
+// (where the toolkit would say that there is none), the same line and 2.
+TEST_P(NoDisplay, AnUnknownOptionExits2WithOneLineAndNoWindow)
+{
+    const QString program = QString::fromUtf8(GetParam());
+    const QString name = program.section('/', -1);
+    const QString expected = name + ": unknown option --bogus-option; try '" + name + " --help'\n";
+    for (const QStringList& environment : {Environment(), Environment({"QT_QPA_PLATFORM=offscreen"})}) {
+        const ProgramRun run = RunBare(program, {"--bogus-option"}, environment);
+        EXPECT_EQ(run.exitStatus, 2) << environment.join(' ').toStdString();
+        EXPECT_EQ(run.err.toStdString(), expected.toStdString()) << environment.join(' ').toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(DialogPrograms, NoDisplay, ::testing::Values(BROVIK_PATH, BROVIK_SIM_PATH),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                              return std::string(info.index == 0 ? "brovik" : "brovikSim");
