@@ -12,6 +12,8 @@ BOOL CBrovikApp::InitInstance()
 {
     Enable3dControls();
     CBrovikDlg dlg;
+    dlg.m_caption = m_caption;
+    dlg.m_fileToOpen = m_fileToOpen;
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_pMainWnd = nullptr;

@@ -1,4 +1,7 @@
 #pragma once
+#include <optional>
+#include <string>
+
 #include "framework/Setup.h"
 #include "framework/WinApp.h"
 
@@ -10,6 +13,11 @@ class IHost;
 class CBrovikApp : public CWinApp {
 public:
     BOOL InitInstance() override;
+
+    // What the program's main hands to the main dialog (CBrovikDlg's members
+    // of the same names).
+    std::string m_caption;
+    std::optional<std::string> m_fileToOpen;
 
     FW_DECLARE_MESSAGE_MAP();
 };

@@ -29,6 +29,8 @@ FW_MESSAGE_MAP(CBrovikDlg, CDialog,
                fw::OnSysCommandMessage<&CBrovikDlg::OnSysCommand>(),
                fw::OnPaintMessage<&CBrovikDlg::OnPaint>(),
                fw::OnQueryDragIconMessage<&CBrovikDlg::OnQueryDragIcon>(),
+               fw::OnMessage<&CBrovikDlg::OnOpenFileAtStart>(WM_OPENFILEATSTART),
+               fw::OnDropFilesMessage<&CBrovikDlg::OnDropFiles>(),
                fw::OnClicked<&CBrovikDlg::OnErase>(IDC_ERASE),
                fw::OnClicked<&CBrovikDlg::OnBlank>(IDC_BLANK),
                fw::OnClicked<&CBrovikDlg::OnProgram>(IDC_PROGRAM),
@@ -60,6 +62,12 @@ BOOL CBrovikDlg::OnInitDialog()
     LoadDelays();
     m_lastAddress = 0;
     m_progress.SetShowText(TRUE);
+
+    if (!m_caption.empty())
+        SetWindowText(m_caption);
+    DragAcceptFiles();
+    if (m_fileToOpen)
+        PostMessage(WM_OPENFILEATSTART);
     return TRUE;
 }
 

@@ -4,6 +4,7 @@
 // link), device/ (flash and lock-bit operations) and hex/ (the HEX loader).
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "app/LptDlg.h"
 #include "framework/Controls.h"
@@ -15,6 +16,9 @@
 class CBrovikDlg : public CDialog {
 public:
     enum { IDD = IDD_BROVIK_DIALOG };
+    // Posted by OnInitDialog, so that the file named at start is opened once
+    // the window is on the screen, after the first-run notice.
+    static constexpr UINT WM_OPENFILEATSTART = WM_APP;
     static constexpr std::uint32_t kFileBufferSize = 24576;
     static constexpr std::uint32_t kImageSize = 8192;
 
@@ -35,6 +39,12 @@ public:
     std::uint32_t m_fileLength;
     std::uint32_t m_lastAddress;
     HICON m_hIcon;
+
+    // From the program's start: the window's caption in place of the
+    // template's (when not empty), and a HEX file to open once the dialog
+    // is up, as "Open Hex File" opens the file chosen.
+    std::string m_caption;
+    std::optional<std::string> m_fileToOpen;
 
     // What the operations leave behind for brovik-cli to report; the dialog
     // shows nothing of it.
@@ -99,6 +109,11 @@ public:
 
     // HEX loading.
     void OnOpenHexFile();
+    // What "Open Hex File" does once path has been chosen; the file named at
+    // start and a file dropped on the dialog are loaded the same way.
+    void LoadHexFile(const std::string& path);
+    LRESULT OnOpenFileAtStart(WPARAM, LPARAM);
+    void OnDropFiles(HDROP drop);
     int ParseHexFile();
     int StoreRecord(std::uint32_t address, const std::uint8_t* data, std::uint8_t count);
     std::uint8_t HexDigit(char character);

@@ -2,15 +2,18 @@
 // file is the chip: each operation locks it, starts from what it holds and
 // writes its changes back before the next, so that what brovik-cli did
 // meanwhile is seen and a program killed between operations loses nothing.
+#include <iostream>
+
 #include "app/Brovik.h"
 #include "app/ChipCommands.h"
-#include "app/InfoOptions.h"
+#include "app/CommandLine.h"
 #include "framework/AppName.h"
 #include "framework/DesktopHost.h"
 #include "framework/IniFile.h"
 #include "framework/Sleep.h"
 #include "framework/StandardDescriptors.h"
 #include "port/ParallelPort.h"
+#include "res/Texts.h"
 #include "sim/ChipFileCommands.h"
 #include "sim/SimulatedRig.h"
 
@@ -18,8 +21,11 @@ int main(int argc, char** argv)
 {
     if (!fw::OpenNullOnClosedStandardDescriptors())
         return 1;
-    if (const std::optional<int> answered = AnswerInfoOptions(argc, argv, true))
-        return *answered;
+    const DialogCommandLine commandLine = ParseDialogCommandLine(argc, argv, true, std::cout, std::cerr);
+    if (commandLine.exitStatus)
+        return *commandLine.exitStatus;
+    theApp.m_fileToOpen = commandLine.file;
+    theApp.m_caption = texts::kSimulatedChipCaption;
     const sim::ChipFile chipFile(sim::DefaultChipPath(), fw::MissingFolders::Create);
     fw::MonotonicClock clock;
     // The adapter answers on whichever port the user picks.
@@ -28,7 +34,8 @@ int main(int argc, char** argv)
     const fw::Setup setup = SetUpBrovik(host);
 
     const sim::ChipFileCommands chipCommands(chipFile, rig.chip, WorksTheChip);
-    return fw::RunApplication(argc, argv, theApp, [&] {
+    // The toolkit gets no arguments: the command line is the program's alone.
+    return fw::RunApplication(1, argv, theApp, [&] {
         const sim::ChipFileLoad loaded = chipFile.Load();
         if (!loaded.contents) {
             host.MessageBox(nullptr, loaded.error + "\n\nThe file is left as it is; move it away to start with a blank chip.",

@@ -58,9 +58,10 @@ Output:
   Status texts go to standard output. On a terminal the step in progress is
   one line redrawn in place, a 30-character bar followed by the text, and
   each step that ends with its Ok text keeps that line, with the seconds it
-  took; otherwise one line per new text. Message texts (faults) go to
-  standard error unchanged; the lines brovik-cli adds there begin with
-  "brovik-cli: ".
+  took. Otherwise each step's first and last text is a line of its own,
+  and of its progress texts one for each ten percent. Message texts
+  (faults) go to standard error unchanged; the lines brovik-cli adds there
+  begin with "brovik-cli: ".
 
 Stopping:
   SIGINT (Ctrl-C), SIGTERM and SIGHUP stop the run at the end of the ISP

@@ -1,9 +1,11 @@
 #include "cli/StatusPrinter.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 namespace cli {
 namespace {
@@ -11,6 +13,19 @@ namespace {
 // nothing of the longer one before it.
 constexpr const char* kClearToEndOfLine = "\x1b[K";
 constexpr std::string_view kOkEnding = "Ok";
+
+// Where the number of a text ending in "<digits>%" starts, or npos.
+std::size_t PercentageStart(const std::string& text)
+{
+    if (text.size() < 2 || text.back() != '%')
+        return std::string::npos;
+    const std::size_t end = text.size() - 1;
+    std::size_t first = end;
+    while (first > 0 && std::isdigit(static_cast<unsigned char>(text[first - 1])))
+        --first;
+    // More digits than a percentage has is no percentage.
+    return first == end || end - first > 3 ? std::string::npos : first;
+}
 
 double MonotonicSeconds()
 {
@@ -43,16 +58,32 @@ void StatusPrinter::Show(const std::string& text, const BarState& bar)
     case Style::Silent:
         return;
     case Style::Lines:
-        if (text == last_)
-            return;
-        last_ = text;
-        out_ << text << '\n';
-        out_.flush();
+        ShowAsLine(text);
         return;
     case Style::InPlace:
         ShowInPlace(text, bar);
         return;
     }
+}
+
+void StatusPrinter::ShowAsLine(const std::string& text)
+{
+    if (text == last_)
+        return;
+    last_ = text;
+    if (const std::size_t first = PercentageStart(text); first != std::string::npos) {
+        const std::string stem = text.substr(0, first);
+        const int tenth = std::stoi(text.substr(first, text.size() - 1 - first)) / 10;
+        if (stem == percentStem_ && tenth == percentTenth_)
+            return;
+        percentStem_ = stem;
+        percentTenth_ = tenth;
+    } else {
+        percentStem_.clear();
+        percentTenth_ = -1;
+    }
+    out_ << text << '\n';
+    out_.flush();
 }
 
 void StatusPrinter::ShowInPlace(const std::string& text, const BarState& bar)

@@ -3,8 +3,10 @@
 // progress is one line redrawn in place: a bar of the progress control's fill,
 // then the text. A phase that ends in an "... Ok" text keeps its line, with
 // the seconds it took, and the next phase starts on a line of its own. In a
-// pipe or file it is one line per new text, so that a log holds each
-// percentage once and not each of the 8192 bytes. Silent prints nothing.
+// pipe or file it is one line per new text, except that of the percentage
+// texts ("Blank Check 37%") only the first of each ten percent is written:
+// a log holds each phase's first and last text and at most ten progress
+// lines, not each of the 8192 bytes. Silent prints nothing.
 #include <functional>
 #include <ostream>
 #include <string>
@@ -40,6 +42,7 @@ public:
     static bool EndsPhase(const std::string& text);
 
 private:
+    void ShowAsLine(const std::string& text);
     void ShowInPlace(const std::string& text, const BarState& bar);
 
     std::ostream& out_;
@@ -52,6 +55,10 @@ private:
     // that showing it again (as when the run shows its last line) draws
     // nothing.
     std::string ended_;
+    // Lines: of the last percentage text written since the last other text,
+    // what stands before its number, and the number's tens ("47%" is 4).
+    std::string percentStem_;
+    int percentTenth_ = -1;
     double phaseStart_;
 };
 

@@ -117,6 +117,7 @@ protected:
     void paintEvent(QPaintEvent* event) override
     {
         QPainter painter(this);
+        m_bufferPainted = true;
         if (!ShowsWaitingPicture(painter)) {
             PaintThrough(painter, event->rect(), nullptr);
             return;
@@ -144,10 +145,13 @@ private:
 
     // Device pixels per logical pixel where this widget is shown: its screen
     // buffer's own ratio, read without the screen lookup (which costs more
-    // than a small paint); a widget not shown yet has no buffer to ask.
+    // than a small paint); a widget not shown yet has no buffer to ask, and
+    // on Wayland a buffer that was never painted must not be asked (it has
+    // no picture yet, and asking for it crashes), as when a file named at
+    // start is loaded right after the window appears.
     qreal ScreenRatio() const
     {
-        QBackingStore* store = backingStore();
+        QBackingStore* store = m_bufferPainted ? backingStore() : nullptr;
         const qreal bufferRatio = store && store->paintDevice() ? store->paintDevice()->devicePixelRatioF() : 0;
         return bufferRatio > 0 ? bufferRatio : devicePixelRatioF();
     }
@@ -167,6 +171,7 @@ private:
     QImage m_picture;
     std::unique_ptr<QPainter> m_onPicture;  // declared after the picture: ends first
     bool m_pictureWaits = false;
+    bool m_bufferPainted = false;  // a paint of this widget has gone through its window's buffer
 };
 
 QWidget* CreateWidgetOfKind(HWND h, const ControlTemplate& c, QWidget* parent)

@@ -74,10 +74,16 @@ HWND CreateDialogWindow(const DialogTemplate& tmpl, HWND owner)
         flags |= Qt::WindowMinimizeButtonHint;
     if (owner && !(tmpl.exStyle & WS_EX_APPWINDOW))
         flags = (flags & ~Qt::Window) | Qt::Dialog;
+    if (DialogsDrawOwnCaption()) {
+        // Without its hints: the toolkit drops the frameless hint beside any
+        // of them.
+        flags = (flags & Qt::WindowType_Mask) | Qt::FramelessWindowHint;
+        h->captionHeight = OwnCaptionHeight(font);
+    }
     widget->setWindowFlags(flags);
     widget->setWindowTitle(ToQt(h->text));
     const QRect size = ToPixels(h->baseUnits, 0, 0, tmpl.cx, tmpl.cy);
-    widget->setFixedSize(size.width(), size.height());
+    widget->setFixedSize(size.width(), size.height() + h->captionHeight);
 
     QWidget* previousTabStop = nullptr;
     for (const ControlTemplate& c : tmpl.controls) {
@@ -97,7 +103,7 @@ HWND CreateDialogWindow(const DialogTemplate& tmpl, HWND owner)
             RememberHandle(client, child);
         }
         RememberHandle(w, child);
-        w->setGeometry(ToPixels(h->baseUnits, c.x, c.y, c.cx, c.cy));
+        w->setGeometry(ToPixels(h->baseUnits, c.x, c.y, c.cx, c.cy).translated(0, h->captionHeight));
         if (c.kind == ControlKind::Picture)
             FitPictureToBitmap(w);
         if (child->client != w) {

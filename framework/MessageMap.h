@@ -3,6 +3,7 @@
 // handler), searched in declaration order, then in the base class's table.
 #include <type_traits>
 
+#include "framework/DropFiles.h"
 #include "framework/Messages.h"
 #include "framework/Object.h"
 
@@ -100,6 +101,15 @@ template <auto Fn> constexpr MessageMapEntry OnSizeMessage()
     return {WM_SIZE, 0, 0, [](CObject* w, WPARAM wp, LPARAM lp) -> LRESULT {
                 (static_cast<ClassOf<Fn>*>(w)->*Fn)(static_cast<UINT>(wp), LOWORD(static_cast<std::uintptr_t>(lp)),
                                                      HIWORD(static_cast<std::uintptr_t>(lp)));
+                return 0;
+            }};
+}
+
+// WM_DROPFILES: void OnDropFiles(HDROP).
+template <auto Fn> constexpr MessageMapEntry OnDropFilesMessage()
+{
+    return {WM_DROPFILES, 0, 0, [](CObject* w, WPARAM wp, LPARAM) -> LRESULT {
+                (static_cast<ClassOf<Fn>*>(w)->*Fn)(reinterpret_cast<HDROP>(wp));
                 return 0;
             }};
 }

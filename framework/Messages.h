@@ -15,7 +15,10 @@ inline constexpr UINT WM_SETICON = 0x0080;
 inline constexpr UINT WM_INITDIALOG = 0x0110;
 inline constexpr UINT WM_COMMAND = 0x0111;
 inline constexpr UINT WM_SYSCOMMAND = 0x0112;
+inline constexpr UINT WM_DROPFILES = 0x0233;
 inline constexpr UINT WM_USER = 0x0400;
+// The first of the numbers that an application gives its own messages.
+inline constexpr UINT WM_APP = 0x8000;
 
 inline constexpr UINT EM_SETSEL = 0x00B1;
 inline constexpr UINT BM_GETCHECK = 0x00F0;

@@ -113,8 +113,9 @@ void AppendSystemCommands(CMenu& menu, DWORD style)
 void StartMove(HWND dialog)
 {
     QWidget* window = dialog->widget;
-    // Wayland lets only the compositor place windows.
-    if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland"))) {
+    // Wayland lets only the compositor place windows, and only while a
+    // pointer button is held down: from a press on the caption.
+    if (DialogsDrawOwnCaption()) {
         if (window->windowHandle())
             window->windowHandle()->startSystemMove();
         return;
@@ -144,8 +145,12 @@ std::vector<CMenu::Item> OfferedSystemMenu(HWND dialog)
 {
     std::vector<CMenu::Item> offered;
     const bool minimised = dialog->widget->isMinimized();
+    // A move chosen from the menu would start when no button is held any
+    // more, which Wayland refuses; there the caption moves the window.
+    const bool movable = !DialogsDrawOwnCaption();
     for (const auto& item : dialog->systemMenu->Items()) {
-        if ((item.id == SC_RESTORE && !minimised) || (item.id == SC_MINIMIZE && minimised))
+        if ((item.id == SC_RESTORE && !minimised) || (item.id == SC_MINIMIZE && minimised) ||
+            (item.id == SC_MOVE && !movable))
             continue;
         offered.push_back(item);
     }

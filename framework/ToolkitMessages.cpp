@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 #include <QString>
+#include <QStringList>
 
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +34,24 @@ bool IsRuntimeFolderWarning(const QString& text)
     return text.startsWith(QStringLiteral("QStandardPaths: XDG_RUNTIME_DIR not set"));
 }
 
+// Qt's last word lists the platform plugins it has ("Available platform
+// plugins are: eglfs, ..., xcb."); the Wayland ones are all named
+// "wayland...".
+bool WaylandPluginMissing(const QString& fatalText)
+{
+    if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return false;
+    static const QString listStart = QStringLiteral("Available platform plugins are:");
+    const qsizetype at = fatalText.indexOf(listStart);
+    if (at < 0)
+        return false;
+    const QStringList plugins = fatalText.mid(at + listStart.size()).split(QLatin1Char(','));
+    for (const QString& plugin : plugins)
+        if (plugin.trimmed().startsWith(QStringLiteral("wayland")))
+            return false;
+    return true;
+}
+
 void PassOn(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
     if (!g_prefix.empty())
@@ -52,9 +71,17 @@ void OnToolkitMessage(QtMsgType type, const QMessageLogContext& context, const Q
         return;
     }
     if (type == QtFatalMsg) {
-        // Qt gives up only when no platform could be opened: no display.
-        std::fprintf(stderr, "%s: no display found; set DISPLAY or WAYLAND_DISPLAY, or use brovik-cli\n",
-                     fw::ApplicationName().c_str());
+        // Qt gives up only when no platform could be opened: no display, or
+        // none that an installed plugin can reach.
+        if (WaylandPluginMissing(text))
+            std::fprintf(stderr,
+                         "%s: a Wayland display was found (WAYLAND_DISPLAY=%s), but Qt's Wayland plugin is not "
+                         "installed; install the Debian package qt6-wayland, or set QT_QPA_PLATFORM=xcb to use X "
+                         "instead\n",
+                         fw::ApplicationName().c_str(), qgetenv("WAYLAND_DISPLAY").constData());
+        else
+            std::fprintf(stderr, "%s: no display found; set DISPLAY or WAYLAND_DISPLAY, or use brovik-cli\n",
+                         fw::ApplicationName().c_str());
         std::fflush(stderr);
         std::_Exit(1);
     }

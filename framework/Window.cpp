@@ -3,6 +3,7 @@
 #include "framework/Window.h"
 
 #include <QLineEdit>
+#include <QMetaObject>
 #include <QVariant>
 #include <QWidget>
 
@@ -102,7 +103,7 @@ CRect ClientRect(HWND h)
 {
     if (!h)
         return {};
-    return {0, 0, h->client->width(), h->client->height()};
+    return {0, 0, h->client->width(), h->client->height() - h->captionHeight};
 }
 
 bool IsIconic(HWND h) { return h && h->widget->isMinimized(); }
@@ -139,6 +140,13 @@ void RepaintNow(HWND h)
 }
 
 CMenu* SystemMenu(HWND dialog) { return dialog && dialog->dialog ? dialog->systemMenu.get() : nullptr; }
+
+void Post(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (h)
+        QMetaObject::invokeMethod(h->widget, [h, msg, wParam, lParam] { SendMessageTo(h, msg, wParam, lParam); },
+                                  Qt::QueuedConnection);
+}
 
 void SetTextObserver(HWND hWnd, std::function<void(const std::string&)> observer)
 {

@@ -46,8 +46,12 @@ void SelectAllText(HWND edit);
 void Invalidate(HWND hWnd);
 void RepaintNow(HWND hWnd);
 CMenu* SystemMenu(HWND dialog);
+// Sends msg to the window once the event loop runs again, if it still exists.
+void Post(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+void AcceptDroppedFiles(HWND dialog, bool accept);
 // What the system menu offers now: its entries, but Restore only while the
-// window is minimised and Minimize only while it is not.
+// window is minimised, Minimize only while it is not, and Move only where a
+// window can be moved from the keyboard (not on Wayland).
 std::vector<CMenu::Item> OfferedSystemMenu(HWND dialog);
 // Called with the new text whenever the window's text is set (WM_SETTEXT
 // reaching the default handling): how the console front end and tests follow

@@ -5,6 +5,7 @@
 // file of their own. Only forward declarations of Qt here.
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,9 @@
 #include "framework/Wnd.h"
 
 class QEventLoop;
+class QFont;
 class QImage;
+class QMimeData;
 class QPainter;
 class QPoint;
 class QString;
@@ -39,6 +42,7 @@ struct FwWindow {
     std::vector<FwWindow*> children;  // controls, in creation order
     std::unique_ptr<CFont> fontObject;  // the font as the drawing layer selects it
     CSize baseUnits{};
+    int captionHeight = 0;            // a dialog that draws its own caption: its height in pixels
     HICON bigIcon = nullptr;
     HICON smallIcon = nullptr;
     std::unique_ptr<CMenu> systemMenu;
@@ -95,6 +99,19 @@ bool MoveInGroup(HWND focus, int step);
 
 // The dialog's own widget with the dialog keyboard rules (DialogWidget.cpp).
 QWidget* CreateDialogWidget(HWND h);
+// Whether dialogs draw their own caption: on Wayland, where the toolkit's
+// decoration would offer a maximise button that a dialog must not have, and
+// where only a pointer press on a caption can move a window.
+bool DialogsDrawOwnCaption();
+// The height of that caption for a dialog font of these metrics.
+int OwnCaptionHeight(const QFont& font);
+
+// Dropped files (DropFiles.cpp).
+// The path of the one local file that data offers, when the dialog accepts
+// files and nothing modal stands in the way; else nothing.
+std::optional<std::string> DroppableFile(HWND dialog, const QMimeData* data);
+// Sends the dialog WM_DROPFILES for path once the event loop runs again.
+void PostDroppedFile(HWND dialog, const std::string& path);
 
 // The system menu (SystemMenu.cpp).
 // Restore and Minimize only with a minimise box; Move and Close always.

@@ -194,6 +194,16 @@ BOOL CWnd::RedrawWindow(const CRect*, void*, UINT flags)
     return TRUE;
 }
 
+BOOL CWnd::PostMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (!m_hWnd)
+        return FALSE;
+    fw::window::Post(m_hWnd, msg, wParam, lParam);
+    return TRUE;
+}
+
+void CWnd::DragAcceptFiles(BOOL accept) { fw::window::AcceptDroppedFiles(m_hWnd, accept); }
+
 HICON CWnd::SetIcon(HICON icon, BOOL bigIcon)
 {
     return reinterpret_cast<HICON>(SendMessage(WM_SETICON, bigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));

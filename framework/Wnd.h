@@ -31,6 +31,9 @@ public:
     // handling while no object is attached.
     LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
     virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Queues msg for the window: it is sent once the event loop runs again,
+    // unless the window is gone by then.
+    BOOL PostMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 
     static const fw::MessageMap* ThisMessageMap();
     virtual const fw::MessageMap* GetMessageMap() const;
@@ -66,6 +69,9 @@ public:
                       UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
 
     HICON SetIcon(HICON icon, BOOL bigIcon);
+    // A dialog that accepts files takes a drop of one file from a file
+    // manager and gets WM_DROPFILES for it.
+    void DragAcceptFiles(BOOL accept = TRUE);
     CMenu* GetSystemMenu(BOOL revert) const;
     int MessageBox(const std::string& text, const std::string& caption = {}, UINT type = MB_OK);
 

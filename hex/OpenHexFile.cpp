@@ -1,6 +1,8 @@
 // The "Open Hex File" command: reads the chosen file into the raw buffer and
-// parses it into the code image.
+// parses it into the code image. A file named at start or dropped on the
+// dialog goes the same way from the point where the file has been chosen.
 #include <cstring>
+#include <utility>
 
 #include "app/BrovikDlg.h"
 #include "framework/File.h"
@@ -12,7 +14,24 @@ void CBrovikDlg::OnOpenHexFile()
     CFileDialog dialog(TRUE, nullptr, nullptr, 0, "Hex File|*.hex||", this);
     if (dialog.DoModal() != IDOK)
         return;
+    LoadHexFile(dialog.GetPathName());
+}
 
+LRESULT CBrovikDlg::OnOpenFileAtStart(WPARAM, LPARAM)
+{
+    if (m_fileToOpen)
+        LoadHexFile(*std::exchange(m_fileToOpen, std::nullopt));
+    return 0;
+}
+
+void CBrovikDlg::OnDropFiles(HDROP drop)
+{
+    if (DragQueryFileCount(drop) == 1)
+        LoadHexFile(DragQueryFile(drop, 0));
+}
+
+void CBrovikDlg::LoadHexFile(const std::string& path)
+{
     m_progress.SetPos(0);
     m_progress.SetRange(0, 1);
     m_progress.SetStep(1);
@@ -20,7 +39,7 @@ void CBrovikDlg::OnOpenHexFile()
     // Open for the whole command, so that nobody else opens the file meanwhile.
     CFile file;
     try {
-        file.Open(dialog.GetPathName(), CFile::modeRead | CFile::shareExclusive);
+        file.Open(path, CFile::modeRead | CFile::shareExclusive);
         const std::uint64_t length = file.GetLength();
         if (length > kFileBufferSize) {
             MessageBox(texts::kHexFileTooLong);

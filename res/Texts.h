@@ -38,6 +38,9 @@ inline constexpr const char* kLockBitOk[] = {"Lock Bit1 Ok", "Lock Bit2 Ok", "Lo
 inline constexpr const char* kNoLockLevel = "No select Lock bit";
 
 inline constexpr const char* kLoadHexFileOk = "Load Hex File Ok";
+
+// brovik-sim's window caption, so that it is not taken for the real program.
+inline constexpr const char* kSimulatedChipCaption = "brovik (simulated chip)";
 inline constexpr const char* kNotHexFormat = "File not intel hex format\n";
 inline constexpr const char* kChecksumError = "Check sum error";
 inline constexpr const char* kHexBeyondFlash = "Error! Your hex file is more than 8192 bytes.";

@@ -101,6 +101,14 @@ echo "man -w brovik-cli: $page"
 MANWIDTH=80 man brovik-cli 2>&1 >/dev/null | (! grep .) || fail "man brovik-cli warns"
 MANWIDTH=80 man brovik-cli | sed -n '/^WIRING/,/^EXAMPLES/p'
 
+echo "== Intel HEX type"
+# shared-mime-info's trigger has rebuilt the database with the package's type.
+grep -Fx -e '50:text/x-ihex:*.hex' -e '50:text/x-ihex:*.ihx' /usr/share/mime/globs2 || fail "the MIME database knows no text/x-ihex"
+[ "$(grep -Fxc -e '50:text/x-ihex:*.hex' -e '50:text/x-ihex:*.ihx' /usr/share/mime/globs2)" = 2 ] ||
+    fail "text/x-ihex lacks one of its patterns"
+grep -q '^MimeType=text/x-ihex;$' /usr/share/applications/brovik-sim.desktop || fail "brovik-sim's entry declares no type"
+dpkg-deb --field "$deb" Recommends | grep -qw qt6-wayland || fail "the package does not recommend qt6-wayland"
+
 echo "== bash completion"
 completions=$(bash -c '
     source /usr/share/bash-completion/bash_completion

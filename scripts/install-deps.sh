@@ -5,6 +5,7 @@
 #   test      the test and benchmark libraries and the tools the tests run
 #   fuzz      clang and its runtime, for the fuzz targets
 #   x         an X server, a window manager and screenshot tools
+#   wayland   a headless Wayland compositor and Qt's Wayland plugin
 #   package   building and checking the Debian package
 # Without a group: build, test and fuzz. BROVIK_WITH_X=1 adds x.
 set -euo pipefail
@@ -20,6 +21,7 @@ for group in "${groups[@]}"; do
         test) packages+=(libgtest-dev libgmock-dev libbenchmark-dev sdcc srecord python3 binutils) ;;
         fuzz) packages+=(clang libclang-rt-14-dev) ;;
         x) packages+=(xvfb openbox x11-apps x11-utils imagemagick xdotool) ;;
+        wayland) packages+=(weston qt6-wayland fonts-dejavu-core) ;;
         package) packages+=(dpkg-dev file lintian desktop-file-utils appstream man-db bash-completion librsvg2-bin imagemagick) ;;
         *) echo "install-deps.sh: unknown group \"$group\"" >&2; exit 2 ;;
     esac
@@ -34,5 +36,5 @@ done
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
 echo "Installing: ${missing[*]}"
-"${sudo[@]}" apt-get update
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+"${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 update
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends "${missing[@]}"

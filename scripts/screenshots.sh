@@ -16,7 +16,7 @@ for scale in 1 2; do
     shoot "$notice" "$out/first-run.png"
     press "$notice" Return
 
-    main=$(wait_window "brovik")
+    main=$(wait_window "brovik \\(simulated chip\\)")
     shoot "$main" "$out/main-dialog.png"
 
     # The system menu: a right-click on the dialog's background, then its
@@ -30,7 +30,7 @@ for scale in 1 2; do
     shoot "$about" "$out/about.png"
     press "$about" Return
     sleep 0.3
-    main=$(wait_window "brovik")
+    main=$(wait_window "brovik \\(simulated chip\\)")
     press "$main" Escape
     wait "$program_pid"
     program_pid=

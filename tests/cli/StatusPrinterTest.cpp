@@ -1,6 +1,7 @@
 // How the status line reaches standard output: on a pipe one line per new
 // text, on a terminal one line redrawn only when it looks different, and a
 // line of its own for each phase that ended.
+#include <algorithm>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -40,7 +41,41 @@ TEST(StatusPrinterTest, OnAPipeOnlyChangedTextsArePrinted)
                              "Not Blank.", "Not Blank."})
         printer.Show(text, {0, 8192, 0});
     printer.EndLine();
-    EXPECT_EQ(out.str(), "Blank Check\nBlank Check 0%\nBlank Check 1%\nNot Blank.\n");
+    EXPECT_EQ(out.str(), "Blank Check\nBlank Check 0%\nNot Blank.\n");
+}
+
+// Of the percentage texts a pipe gets the first of each ten percent; every
+// other text (a phase's first and last) is written, and a new phase starts
+// its tens afresh, also when it has the same texts as the one before.
+TEST(StatusPrinterTest, OnAPipeOnePercentageLinePerTenPercent)
+{
+    std::ostringstream out;
+    StatusPrinter printer(out, StatusPrinter::Style::Lines);
+    std::string expected;
+    const auto phase = [&](const std::string& first, const std::string& percentText, int from, int to,
+                           const std::string& last) {
+        printer.Show(first, {0, 100, 0});
+        expected += first + "\n";
+        int writtenTens = -1;
+        for (int percent = from; percent <= to; ++percent) {
+            const std::string text = percentText + " " + std::to_string(percent) + "%";
+            printer.Show(text, {0, 100, percent});
+            printer.Show(text, {0, 100, percent});
+            if (percent / 10 != writtenTens) {
+                expected += text + "\n";
+                writtenTens = percent / 10;
+            }
+        }
+        printer.Show(last, {0, 100, to});
+        expected += last + "\n";
+    };
+    phase("Verfy Flash", "Verify Flash", 0, 100, "Verfify Ok");  // Program's and Verify's run up to 100
+    phase("Blank Check", "Blank Check", 3, 47, "Not Blank.");     // a failure at 47 %
+    phase("Blank Check", "Blank Check", 0, 99, "Blank Ok");
+    printer.EndLine();
+    EXPECT_EQ(out.str(), expected);
+    // 11 + 5 + 10 percentage lines and two others per phase.
+    EXPECT_EQ(std::count(expected.begin(), expected.end(), '\n'), 26 + 6);
 }
 
 // A clock the test moves by hand.
