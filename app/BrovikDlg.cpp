@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The main dialog: members, command map, start-up and the system menu.
 #include "app/BrovikDlg.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The main dialog. It owns all state of the program; its methods are spread
 // over app/ (members, command map, start-up, settings), port/ (the serial

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The command line of the dialog programs: --help and --version, answered on
 // standard output before any window opens, and at most one HEX file to open

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The bit and byte delay factors: what a stored setting gives, and the most
 // that the link uses.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
 // What F1 shows: there is no help viewer for ".HLP" files on Linux.

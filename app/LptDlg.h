@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The first-run notice: asks the user to choose the printer port.
 #include "framework/Dialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The settings of the main dialog: the port selection, the two delay factors,
 // and the data exchange that binds them to the dialog's controls.
 #include "app/BrovikDlg.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // brovik: the dialog program on the real printer port.
 #include <iostream>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // brovik-sim: the dialog program on a simulated adapter and chip. The chip
 // file is the chip: each operation locks it, starts from what it holds and
 // writes its changes back before the next, so that what brovik-cli did

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The host of the benchmarks: no windows for boxes or the file dialog, settings
 // in memory, and either real sleeps (for the timing measurements, the same call

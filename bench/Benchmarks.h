@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The measurements of brovik-bench, each adding its rows to the report.
 #include "bench/Report.h"

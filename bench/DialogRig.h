@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The real main dialog, created modelessly and shown on Qt's offscreen
 // platform, on the simulated rig answering at LPT1, with the bench host

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Blank Check and Verify over all 8192 bytes at bit delays 0 and 1, with
 // recorded sleeps: the software cost of a whole operation, including the
 // status text and the bar that every byte updates. The port accesses an

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Loading the largest HEX file the program accepts (24576 bytes) through the
 // "Open Hex File" command, and its parse alone.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The software cost of one ISP command: SendCommand on the simulated chip
 // without bit delay, beside the same register accesses made straight on the
 // simulated port and the BitDelay calls alone; the difference is the cost of

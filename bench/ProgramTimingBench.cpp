@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Timing fidelity: a real Program of 1024 bytes at byte delay 1 on
 // brovik-sim's code path (real sleeps, the chip on the monotonic clock),
 // against the sum of the sleeps the operation prescribes.

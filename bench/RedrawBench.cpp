@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The bar's paints that reach the screen during an 8192-byte operation,
 // against the bar's width in pixels. Forced redraws run WM_PAINT at once (one
 // per new pixel of fill, as the ui tests count) into the bar's own picture;

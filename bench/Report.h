@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The results table that brovik-bench prints: one row per measurement, as
 // Markdown, so that it can go into the README as printed.

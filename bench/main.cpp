@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // brovik-bench: the software cost, timing fidelity and redraws of the real
 // main dialog on the simulated chip, on Qt's offscreen platform. Prints a
 // Markdown table; exits 1 when a target is missed and 2 when a measured

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Runs one command of the command line on the main dialog, through the same
 // handlers its buttons run, and tells how it ended. The dialog is created

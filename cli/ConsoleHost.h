@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The host of brovik-cli: message boxes become lines on the error stream,
 // the file-open dialog answers with the file named on the command line,

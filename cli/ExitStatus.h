@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The exit status of brovik-cli, for scripts.
 namespace cli {

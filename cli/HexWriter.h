@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Writes bytes as an Intel HEX text that the dialog's loader reads back.
 #include <cstdint>

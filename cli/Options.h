@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The command line of brovik-cli. Parsing looks at the arguments only: no
 // file, setting or port is touched here.

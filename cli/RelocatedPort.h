@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A port chosen by base address or device sits where the dialog's three
 // choices cannot reach. The dialog code drives LPT1 (its "LPT PORT" 1), and

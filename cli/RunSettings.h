@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What a run uses: the options where given, else what the dialog program
 // stored in its settings file.

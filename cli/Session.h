@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // One run of brovik-cli on a settled command line: the port back end (the
 // real printer port, or a simulated chip kept in its chip file), the console

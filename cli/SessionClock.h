@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The time of one run, shared by the console host and the simulated chip:
 // either the real clock with real sleeps, or virtual time that a sleep

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Follows the status line on standard output. On a terminal the operation in
 // progress is one line redrawn in place: a bar of the progress control's fill,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // SIGINT, SIGTERM and SIGHUP during a run of brovik-cli. While a StopSignals
 // object lives they are caught instead of ending the process at once: the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A HEX file that arrives as a stream (standard input, a pipe, a FIFO, a
 // character device) as a file the HEX loader can open: a stream has no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // brovik-cli: the dialog program's operations from a terminal.
 #include <csignal>
 #include <iostream>

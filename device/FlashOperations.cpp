@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Erase, blank check, program, verify, the Auto run and the read of the whole
 // flash. Each is a fixed sequence of link calls that reports on the status
 // line and the bar; a failure shows its box first and then its status text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Lock-bit programming: the presence check, then the lock command of the
 // level ticked in the dialog.
 #include "app/BrovikDlg.h"

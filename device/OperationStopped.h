@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Thrown out of an operation that stopped early because its host asked it to
 // (brovik-cli, on a stop signal). The operation has finished the ISP command

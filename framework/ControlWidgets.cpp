@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The controls' widgets: push buttons, automatic radio buttons, edits, group
 // boxes, static texts, pictures and the progress bar's frame. Their clicks
 // and changes become notifications to the dialog.

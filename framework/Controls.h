@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Control classes: thin objects over a control window that send it messages.
 #include "framework/Wnd.h"

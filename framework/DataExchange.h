@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Data exchange between a dialog's controls and its members, in either
 // direction, with validation that stops at the first failing field.

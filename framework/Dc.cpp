@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Contexts over Qt painters. A window context borrows the painter of the
 // running paint, a memory context the painter of its selected bitmap; every
 // operation leaves the painter's clip, transform and composition as it found

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Drawing contexts: the running paint of a window (CPaintDC) or a bitmap in
 // memory (CreateCompatibleDC), with the drawing operations the program uses.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The default handling of messages by every window: text, check state,
 // clicks, selection, icons and the system commands.
 #include <QAbstractButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The host of the dialog programs: real windows and boxes, the clock, the
 // INI file named after the executable, and the port back end given to it.

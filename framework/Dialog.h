@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // CDialog: a window built from a template, run modally through the host or
 // created modelessly, with the dialog keyboard rules and data exchange.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Dialogs from templates: the dialog font, dialog units to pixels, the
 // dialog window and its controls in creation order; and their destruction.
 #include <QFont>

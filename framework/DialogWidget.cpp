@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The dialog's own widget: the dialog keyboard rules (Enter, Escape, F1,
 // Alt+Space, the arrows in radio groups) for itself and its controls, the
 // close box, the right-click system menu, minimising only with a minimise

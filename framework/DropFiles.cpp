@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Files dropped from a file manager: which drops a dialog takes, and the
 // WM_DROPFILES that hands their paths to it.
 #include "framework/DropFiles.h"

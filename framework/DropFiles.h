@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Files dropped on a window that accepts them (CWnd::DragAcceptFiles): the
 // window gets WM_DROPFILES with the drop's handle as wParam, posted once the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // CFile: a file opened for reading, its length and its bytes. Faults are
 // thrown as CFileException, which carries the cause, the file name and errno.

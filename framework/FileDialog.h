@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // CFileDialog: the host's file-open dialog, built like the classic dialog
 // class. The host's dialog is always an open dialog that takes a typed name

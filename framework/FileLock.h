@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // An exclusive lock that programs take before they read and replace a file
 // they share. The lock is held on ".NAME.lock" beside the file that path

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Finding the file that a path leads to without letting anybody else choose
 // it: every step is opened once, without the kernel following links, and a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Drawing objects that a context draws with: fonts, bitmaps, and the
 // desktop's system colours. Handles are opaque; the Qt objects behind them

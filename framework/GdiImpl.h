@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Qt forms of the drawing objects, for the framework's own .cpp files and for
 // tests that look at pixels.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Everything that waits for a person or for time goes through one replaceable
 // host: modal dialogs, message boxes, the file-open dialog, sleeps, the

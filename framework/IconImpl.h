@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Qt forms of icons and pictures, for the framework's own .cpp files.
 #include "framework/Wnd.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Settings kept in memory for one run (brovik-cli, the benchmarks): integer
 // entries of sections, matched as the settings file matches them, without

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "framework/Menu.h"
 
 BOOL CMenu::AppendMenu(UINT flags, UINT id, const std::string& text)

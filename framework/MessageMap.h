@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Message maps: static tables of (message or notification, control id,
 // handler), searched in declaration order, then in the base class's table.

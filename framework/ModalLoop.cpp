@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Showing a dialog and running it modally: a nested event loop that
 // EndDialog leaves.
 #include <QEventLoop>

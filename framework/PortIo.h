@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Byte-wide I/O port access. _inp/_outp forward to the port back end that the
 // current host provides; sim/ and the hardware back end in port/ implement

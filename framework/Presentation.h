@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // When repaints reach the display. A forced repaint (RedrawWindow with
 // RDW_UPDATENOW) runs WM_PAINT at once into the control's own picture; the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Access from framework code and tests to the Qt objects behind a window.
 // Only forward declarations here: Qt headers stay in the .cpp files.

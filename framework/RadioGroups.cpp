@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Automatic radio-button groups: ticking one button clears the others of its
 // group, and the arrow keys move within the group as a click would.
 #include <QAbstractButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Drawing straight on the pixels of a 32-bit image (RGB32 or premultiplied
 // ARGB32), each operation giving exactly the pixels that QPainter's raster

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The last few things of a kind that were used, the most recent first: a
 // small cache for what costs more to make than to look for.

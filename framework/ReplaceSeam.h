@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // For tests only: a hook that ReplaceFile calls after it has checked the file
 // and written the temporary one, just before it looks again and renames, so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Resources by number: dialog templates as control tables in dialog units,
 // strings, and pictures given as pixels. A program installs its table through

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Reading and replacing the files a user keeps (settings, the simulated chip,
 // flash dumps) without losing, replacing or exposing anything.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Where a host keeps the settings: integer entries of sections. The INI file
 // and the in-memory store are the two kinds; both match names alike.

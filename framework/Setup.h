@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What a program, a test or a benchmark installs into the framework, stated in
 // one place: the host (which brings the port back end), the resource table and

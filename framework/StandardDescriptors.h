@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A program started with standard input, output or error closed would give
 // that number to the next file it opens, and its output would go there (a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Window, dialog and control style bits, with their usual Win32 values.
 #include "framework/Types.h"

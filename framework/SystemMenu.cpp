@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The system menu of a dialog: the commands its styles allow, the popup that
 // sends the chosen one as WM_SYSCOMMAND, and moving the window from it.
 #include <QAction>

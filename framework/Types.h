@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Win32-style scalar types and constants that the product is written against.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A file descriptor that closes itself.
 #include <unistd.h>

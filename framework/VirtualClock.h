@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Time that passes only when a sleep says so: the tests, brovik-cli --fast and
 // the benchmarks' cost measurements run the chip's write and erase times

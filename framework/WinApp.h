@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // CWinApp: the one application object. RunApplication starts the toolkit and
 // calls InitInstance; a FALSE result ends the program.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The window record's plumbing: from widgets to windows and back, and the
 // window operations CWnd, CDialog and the drawing layer ask of it.
 #include "framework/Window.h"

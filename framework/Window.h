@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The framework's windows: creation from templates, the default handling of
 // each kind of window, and the few window operations CWnd and CDialog need.

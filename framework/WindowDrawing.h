@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What the drawing layer needs from the windows; implemented with them in
 // Window.cpp.

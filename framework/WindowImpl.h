@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The framework's window record and the pieces the window files share:
 // the controls' widgets, the dialog's widget and keyboard rules, the system

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // CWnd: a C++ object attached to a window. Messages sent to it go through its
 // virtual WindowProc and its message map; what no entry handles gets the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Intel HEX record parser, the record copier and the digit decoder.
 #include <algorithm>
 

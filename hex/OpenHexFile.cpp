@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The "Open Hex File" command: reads the chosen file into the raw buffer and
 // parses it into the code image. A file named at start or dropped on the
 // dialog goes the same way from the point where the file has been chosen.

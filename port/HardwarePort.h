@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The port back end on the real printer port. Each port (base, base+1,
 // base+2) is reached at its first access: through ppdev where the kernel

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The target's ISP commands: three bytes each, sent most significant bit
 // first while three bytes come back. Every command the programs send is built

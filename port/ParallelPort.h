@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Byte-wide access to the three registers of a PC printer port. Every bit a
 // caller reads or writes stands for the level on the connector pin (1 = high):

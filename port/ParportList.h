@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The parallel ports the kernel knows, as listed under /proc/sys/dev/parport.
 #include <cstdint>

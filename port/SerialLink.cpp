@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The serial programming link: every line change is one read-modify-write of
 // a printer-port register, at the moment it happens; nothing keeps a copy.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The program's pictures, drawn here from a few shapes so that they need no
 // image files: a chip with its pins, a lightning bolt across it, and for the
 // logo a sky-blue panel with the name spelled in a small pixel font.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The texts that the operations show on the status line and in message
 // boxes, each written once. The per-byte texts are printf formats whose one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Build tool: writes the program icon for the desktop's icon theme, drawn by
 // the same code as the picture the program shows: a PNG of a given size, or
 // the SVG.

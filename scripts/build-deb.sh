@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Builds the Debian package of brovik from a release build in its own folder
 # (no tests, no benchmarks) and prints the package's path last.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # The Debian package as a user gets it: built, its contents listed and
 # checked (stripped programs, desktop entries, metainfo, icons, manual pages),
 # installed with dpkg, run from the installed path, checked by lintian, and

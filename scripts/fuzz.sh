@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Builds the two fuzz targets, the HEX loader and the INI reader and writer,
 # with clang's libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer, in
 # build-fuzz/ (BROVIK_FUZZ_BUILD_DIR), and runs

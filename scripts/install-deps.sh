@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Installs the Debian packages of the named groups, if any are missing. Runs
 # apt-get as root, or through sudo for a normal user.
 #   build     compile and run the three programs

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-2.0-or-later
 """Checks the QEMU boots of scripts/kernel-port-test.sh from the host.
 
   kernel-port-check.py check WORK [--chip-only]

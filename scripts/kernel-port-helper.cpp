@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The real-kernel port test's own helper, run inside the QEMU guest:
 //   mark TEXT                 writes "TEXT\n" to QEMU's debug console port,
 //                             so that the host finds it in the I/O trace

@@ -1,4 +1,5 @@
 #!/bin/busybox sh
+# SPDX-License-Identifier: GPL-2.0-or-later
 # /init of the real-kernel port test's guest (scripts/kernel-port-test.sh).
 # Each brovik-cli run is framed by marks on QEMU's debug console port, so that
 # the host can cut its register accesses out of the trace (or out of the port

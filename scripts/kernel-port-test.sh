@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # The real printer-port path on a real Linux kernel: a Debian kernel under
 # QEMU (software emulation, no KVM) with two emulated ISA parallel ports, the
 # kernel's own parport, parport_pc and ppdev modules, and brovik-cli run

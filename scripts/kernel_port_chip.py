@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 """The chip boot of scripts/kernel-port-test.sh, checked from the host.
 
 brovik-cli ran inside the guest against QEMU's host-driver parallel ports,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Shows that the bar moves while an operation keeps the program busy: starts
 # brovik-sim under Xvfb with a HEX file of a few hundred bytes named on its
 # command line (it fails unless the file is loaded then), starts Program

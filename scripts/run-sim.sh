@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Builds brovik and starts the dialog program on the simulated chip. Installs
 # only what building and running the programs needs: no test libraries.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Builds the whole test suite with AddressSanitizer and
 # UndefinedBehaviorSanitizer in a build tree of its own and runs it. Any
 # finding, leaks included, fails the run.

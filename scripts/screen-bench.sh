@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # The dialog's Program of 1024 bytes at delays 1 as a user meets it: the main
 # dialog of brovik-sim's code path shown on Xvfb under openbox, Enter on
 # "Program" to the end of the command, against its floor (the prescribed

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Starts brovik-sim on a fresh home under Xvfb and writes screenshots of the
 # first-run notice, the main dialog, its system menu and the About box to
 # build/screenshots/scale-1/, and the same on a screen scaled by 2

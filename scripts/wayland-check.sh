@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # The dialog programs on a Wayland compositor, beside the X checks: a headless
 # weston with Qt's Wayland plugin.
 # - The dialog suite's Wayland tests run on it: no decoration from the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Sourced by the scripts that need a real X server: starts Xvfb and a small
 # window manager (so that windows get their frames and captions), gives the
 # program a fresh home, and stops everything on exit.

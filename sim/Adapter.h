@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The programming adapter between the PC's 25-pin printer connector and the
 // target chip's serial programming pins.

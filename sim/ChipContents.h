@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What the target chip keeps without power: its flash and its lock bits.
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Ways the simulated chip can misbehave, so that tests reach the program's
 // error paths.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The file that keeps the simulated chip between runs: exactly 8192 flash
 // bytes followed by one byte of lock bits.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // brovik-sim's chip: while an object of this class lives, every command of
 // the dialog that works the chip is one ChipOperation on the chip file. A

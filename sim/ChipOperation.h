@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // One operation on a simulated chip that a chip file keeps. The chip file is
 // the chip: for the operation's length its lock is held, the chip starts from

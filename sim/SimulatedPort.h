@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The PC printer port with the programming adapter plugged in: the data,
 // status and control registers at each configured base address, mapped onto

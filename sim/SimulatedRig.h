@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The simulated adapter and target chip as every program and test fits them:
 // a chip on the adapter, the adapter on a simulated port that answers at the

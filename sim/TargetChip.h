@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The target microcontroller as seen from its serial programming pins: SCK,
 // MOSI and reset-control in, MISO out. Time comes from the host's clock so

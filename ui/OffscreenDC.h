@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A context that a paint handler lays over the context it paints on (the
 // target) and draws into instead. Drawing goes to a bitmap covering exactly

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The progress bar that carries the status line: it draws its window text (or
 // the percentage) centred over itself, in the background colour over the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The lines a guest writes to a file while the port model runs (QEMU's debug
 // console, written by the guest before and after each run): read as they

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The libc functions that QEMU reaches a ppdev device through, replaced when
 // this library is preloaded: on a fake device of the PortBench they open,
 // answer and close the port model; everything else goes on to libc.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The fake ppdev devices of one process, as the environment configures them:
 //   BROVIK_PPDEV_PORTS    "DEVICE=CHIPFILE ..." (separated by spaces): each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A printer port as a program sees it through the kernel's ppdev driver, with
 // the programming adapter and a target chip plugged in: the port model that

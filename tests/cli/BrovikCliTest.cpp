@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // brovik-cli as a user runs it: the built executable on the simulated chip,
 // with its own settings and data folders and no display.
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The files brovik-cli writes and reads, as a user's set-up has them: links,
 // device nodes, standard output, the umask, read-only files, FIFOs, and a
 // chip file that two runs work at once or a run killed half-way.

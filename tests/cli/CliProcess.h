@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Runs the built brovik-cli as a child process with exactly the environment
 // given, and collects what it wrote.

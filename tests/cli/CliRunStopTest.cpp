@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A stop signal in the middle of a run, inside the process: the operation
 // ends at the end of the ISP command in progress, the target is released as
 // ReleaseTarget leaves it, and the run says where it stopped.

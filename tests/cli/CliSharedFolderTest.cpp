@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // brovik-cli run by root on files in a sticky folder that another user
 // (uid 65534) may write: the links and lock files that user planted there
 // are never followed, the run is refused with a message, and the file they

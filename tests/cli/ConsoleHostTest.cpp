@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The console host: settings in memory, boxes as lines on the error stream,
 // dialogs never shown, the file dialog answered once, and virtual time.
 #include <chrono>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // HEX files that arrive as streams: standard input, a path that names a
 // pipe or a device (/dev/stdin, a shell's <(...), a FIFO), and a stop signal
 // while brovik-cli still waits for such a file: Ctrl-C on a terminal, SIGTERM

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // HEX files as srecord and binutils write them: extended and start address
 // records, data placed above 64 KiB, and files too long for the loader that
 // the suggested rewrite makes short enough.

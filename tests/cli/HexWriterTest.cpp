@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The read-back file: its exact records, and the dialog's own loader reading
 // a whole flash of it back.
 #include <filesystem>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The manual page of brovik-cli names every option and command that --help
 // names, so that the two do not drift apart.
 #include <fstream>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the parser makes of valid command lines. The refusals are checked on
 // the executable, with their exit status (BrovikCliTest).
 #include <gtest/gtest.h>

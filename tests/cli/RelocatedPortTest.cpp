@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The three registers of LPT1 moved to a chosen base, nothing else.
 #include <gtest/gtest.h>
 

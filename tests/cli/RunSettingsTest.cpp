@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Where the port and the delays of a run come from: the options, else the
 // dialog program's stored settings, else the defaults.
 #include <cstdlib>

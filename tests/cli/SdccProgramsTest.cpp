@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Real HEX files: small 8051 programs compiled by sdcc when the test runs,
 // programmed with `brovik-cli auto` on a fresh simulated chip, and compared
 // byte for byte with the binary that srecord's srec_cat makes of the same

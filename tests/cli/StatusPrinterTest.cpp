@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // How the status line reaches standard output: on a pipe one line per new
 // text, on a terminal one line redrawn only when it looks different, and a
 // line of its own for each phase that ended.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // brovik-cli on a printer port it cannot reach, for real: run as uid 65534,
 // who may neither open a ppdev device nor do direct port I/O. Each command
 // ends right after the message that says so: no command to a chip, no
@@ -74,8 +75,9 @@ TEST(UnreachablePort, EachCommandEndsAtTheMessageWithoutTouchingAChip)
         ASSERT_FALSE(lines.empty());
         EXPECT_EQ(lines.back(), "Error! Please check your CPU, power supply and printer port.");
         for (const std::string& line : lines) {
-            if (line != "Load Hex File Ok")
+            if (line != "Load Hex File Ok") {
                 EXPECT_FALSE(line.ends_with(" Ok")) << line;
+            }
         }
         EXPECT_LT(took, std::chrono::seconds(4)) << "the run slept";
     }

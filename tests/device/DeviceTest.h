@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The flash and lock operations on the real dialog and the simulated chip:
 // the fixture they share and the commands and texts they are judged by.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Erase, Blank, Program, Verify and Auto, clicked on the real dialog with a
 // simulated chip: what reaches the flash, the texts and boxes in their order,
 // the bar, the sleeps, and the release of the target.

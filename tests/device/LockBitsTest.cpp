@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // "Lock Bit" on the real dialog with a simulated chip: the presence check,
 // the one lock command of the ticked level, its sleep and texts, and what the
 // lock then does to Program and Verify.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The three dialogs built from their templates as a user sees them: the
 // logo whole beside its frame, and the system menu their styles allow.
 #include <QImage>

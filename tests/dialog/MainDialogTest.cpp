@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The main dialog as a user meets it: keyboard rules, the system menu and
 // the About box, and what start-up leaves behind.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The dialogs on a real Wayland compositor (scripts/wayland-check.sh runs
 // this suite under a headless weston; elsewhere it is skipped): no
 // decoration from the toolkit, whose title bar would offer a maximise

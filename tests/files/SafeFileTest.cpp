@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Replacing and reading kept files on real files in a temporary folder:
 // links, modes, the umask, read-only files, special files, failures and the
 // leftovers of killed runs.

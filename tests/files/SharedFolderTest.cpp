@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Files in folders that another user may write (/tmp and the like), as that
 // user would attack them: links planted where the program will write, a file
 // swapped for a link between the check and the rename, planted lock files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A program started with some of descriptors 0, 1 and 2 closed gets /dev/null
 // there, so that the next file it opens cannot take their place.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The dialog framework through real widgets on a small template: keyboard
 // rules, radio groups, edit notifications and data exchange.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The unsigned-number rules of the delay fields, and the range check.
 #include <gtest/gtest.h>
 

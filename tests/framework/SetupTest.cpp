@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What a Setup installs is seen while it lives, and when it ends the
 // framework is as it was: the next test finds neither its host, nor its
 // resources, nor the icons loaded from them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // libFuzzer target for the HEX loader of the main dialog.
 //
 // Each input is parsed twice. First ParseHexFile alone, from a heap copy of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // libFuzzer target for the INI reader and writer.
 //
 // Input: a first line "section|entry|otherSection|otherEntry|value", then the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The hardware back end against a fake kernel: which way each port is
 // reached, what reaches the kernel, and what the user is told.
 #include <algorithm>

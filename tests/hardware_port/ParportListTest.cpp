@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The kernel's parallel port list, read from a fake /proc tree.
 #include <filesystem>
 #include <fstream>

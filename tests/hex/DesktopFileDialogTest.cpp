@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The real host's file-open dialog, driven by keys on Qt's offscreen
 // platform: a typed name is taken as typed, existing or not, with no
 // extension added, and the filter shows its name.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The file exception: which errno gives which cause, the cause texts with the
 // file name put in, and the stop-icon box that reports it.
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Loading HEX files through the "Open Hex File" button: what the parser and
 // the size checks accept, what they refuse, and what they leave in the image.
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // "Open Hex File" when the chosen file cannot be used: real missing files,
 // folders, unreadable and locked files, files too long for the buffer, and
 // Cancel. None of them may disturb the image loaded before.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A HEX file that comes from outside the dialog, named on the command line or
 // dropped on the window, is loaded exactly as "Open Hex File" loads the file
 // chosen in its dialog: the same boxes, status text, bar and image.

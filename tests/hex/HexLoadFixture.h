@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The main dialog with a scratch folder for HEX files, and "Open Hex File"
 // clicked for a path chosen in the (test host's) file dialog.

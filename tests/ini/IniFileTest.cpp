@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The settings store on disk: defaults, round trips, preserved bytes and
 // atomic replacement.
 #include <algorithm>

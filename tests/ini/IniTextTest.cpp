@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The INI reader and writer on text, where every byte of the result can be
 // compared.
 #include <climits>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The settings file as users keep it: behind a symlink, written by an editor
 // with a byte-order mark, a FIFO by mistake, read-only, or written by two
 // running programs at once.

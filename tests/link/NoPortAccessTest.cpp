@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A printer port the program may not reach: each operation says once what
 // is missing and ends right there, with no command, no sleep and no "Ok".
 #include <cerrno>

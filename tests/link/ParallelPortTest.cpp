@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Printer-port register access: the inverted lines, the port numbers, and
 // the LPT3 address taken from the kernel's list.
 #include <filesystem>

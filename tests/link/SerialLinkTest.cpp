@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The serial link at pin level: bit order and timing of the ISP commands,
 // the presence check, and the sleeps that the byte delay scales.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The stored port selection, the first-run notice and the delay fields, on
 // the real dialog with the settings in a temporary INI file.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Chips that misbehave: an empty socket, a byte that will not program, a chip
 // slower than the program's waits.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The chip file: 8192 flash bytes and a lock byte, written atomically, and
 // never written over when it is not a chip file.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // One operation on the chip that a chip file keeps: it starts from the file
 // as it is then, writes back what changed however it ends, and does not
 // start while another program holds the chip.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A simulated chip on the simulated port, and a host that drives it through
 // the port registers the way the programmer does, with a clock advanced by hand.

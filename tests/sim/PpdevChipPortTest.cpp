@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The port model that QEMU's host-driver parallel port talks to through
 // ppdev requests: the ISP traffic of the programmer, carried as raw register
 // bytes, must reach the simulated chip, and the faults must show on MISO.

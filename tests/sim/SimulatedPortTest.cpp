@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The printer port's registers at pin level, and the adapter's wiring.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The chip's serial programming protocol, bit-banged through the port
 // registers as the programmer does it.
 #include <gtest/gtest.h>

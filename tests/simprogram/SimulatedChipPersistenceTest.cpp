@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // brovik-sim's chip file: each operation of the dialog starts from what the
 // file holds at that moment and writes its changes back before the next one,
 // holding the file's lock meanwhile.

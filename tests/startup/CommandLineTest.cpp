@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The dialog programs' command line: --help and --version answer at once,
 // one file is opened at start, and anything else is a usage error of one line
 // that ends the program with status 2 before any window opens.

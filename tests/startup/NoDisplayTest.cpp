@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The programs started where there is no display, and where the runtime
 // folder is not set (cron, sudo, root shells): one clear line and status 1
 // from the dialog programs, and no toolkit warnings from any program.
@@ -86,9 +87,11 @@ TEST_P(NoDisplay, AWaylandDisplayWithoutQtsWaylandPluginIsNamed)
     const QDir platforms(QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms");
     QTemporaryDir copy;
     ASSERT_TRUE(QDir(copy.path()).mkpath("plugins/platforms"));
-    for (const QString& plugin : platforms.entryList({"*.so"}, QDir::Files))
-        if (!plugin.contains("wayland"))
+    for (const QString& plugin : platforms.entryList({"*.so"}, QDir::Files)) {
+        if (!plugin.contains("wayland")) {
             ASSERT_TRUE(QFile::link(platforms.filePath(plugin), copy.filePath("plugins/platforms/" + plugin)));
+        }
+    }
     const QString program = copy.filePath(name);
     ASSERT_TRUE(QFile::copy(QString::fromUtf8(GetParam()), program));
     QFile conf(copy.filePath("qt.conf"));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Helpers for tests on real files: their bytes and mode, the umask, and work
 // done as an ordinary user, which is what a read-only file means something to.

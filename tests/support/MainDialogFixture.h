@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The main dialog on the test host, wired to the simulated rig through a
 // recording port, created modelessly on real widgets. The adapter answers at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Test names made from a case's text, for parameterised tests whose cases
 // are texts: letters and digits stay, other characters are named, and a run

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A port back end that records every access and passes it on.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A fresh folder for one test, removed with all it holds when the test ends.
 #include <filesystem>

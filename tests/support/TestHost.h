@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The host for tests: records every box, sleep and modal dialog, answers as
 // the test says, keeps virtual time that advances only by the sleeps, and

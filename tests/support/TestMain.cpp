@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The gtest main of every suite: a QApplication on Qt's offscreen platform,
 // so that real widgets exist without a display.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Real sleeps: the programmer's waits for the chip are sleeps, so a sleep that
 // ends early would let the program read a byte still being written. A sleep
 // must never end before its length; the upper bound is loose because test

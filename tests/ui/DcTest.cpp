@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The drawing contexts the control paints with, on memory contexts whose
 // pixels the test reads: logical coordinates, clipping and its undoing,
 // background modes and icons.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The off-screen paint buffer over memory targets, whose pixels can be read
 // at any moment: where its picture lands, what stays outside it, and how a
 // printing target is drawn on directly.

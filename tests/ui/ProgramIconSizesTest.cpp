@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The icon in the desktop theme's sizes is the program's own 32-pixel picture
 // drawn larger or smaller, not another picture.
 #include <cstdint>

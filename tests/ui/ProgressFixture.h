@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A small dialog holding a horizontal and a vertical progress bar, the text
 // progress control attached to one of them, and ways to look at its pixels:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Drawing straight on pixels against Qt's own raster engine drawing the same:
 // every pixel must match, at the images' edges and under clips too.
 #include <QFont>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The text progress control's messages: their results, which of them force a
 // redraw at once and which only request one, and what stepping through the
 // flash costs in redraws.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the text progress control paints, looked at pixel by pixel: the fill,
 // the text and its two colours, and what the screen shows while the thread
 // stays busy.

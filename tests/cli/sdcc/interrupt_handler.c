@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: GPL-2.0-or-later */
 /* A timer interrupt handler: its vector at 0x000B sits apart from the
    start-up code. */
 #include <8051.h>

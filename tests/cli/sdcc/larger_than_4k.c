@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: GPL-2.0-or-later */
 /* More than 4 KiB: a 4608-byte table in code memory beside the code. */
 #include <8051.h>
 

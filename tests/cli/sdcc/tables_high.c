@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: GPL-2.0-or-later */
 /* Constant tables placed high in the flash with __at: the HEX file then holds
    records far above the code, written before the start-up code at 0. */
 #include <8051.h>
