@@ -129,7 +129,7 @@ chip_suite() {
     report_file chip-read-locked /tmp/locked.hex
     run_case chip-erase 0 0 --port lpt1 erase
     run_case chip-blank-erased 0 0 --port lpt1 blank
-    stop_case chip-program-stopped "Program Flash 2%" --port lpt1 program /hex/long.ihx
+    stop_case chip-program-stopped "Program Flash 10%" --port lpt1 program /hex/long.ihx
     run_case lpt3-chip-auto 0 0 --port 0xD010 auto /hex/program.ihx
     rmmod ppdev
     run_case direct-chip-erase 0 0 --port lpt1 erase
