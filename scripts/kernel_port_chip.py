@@ -64,8 +64,13 @@ class Journal:
         for line in events.read_text().splitlines() if events.exists() else []:
             kind, rest = line.split(" ", 1)
             if kind == "chip":
-                port, index, contents = rest.split(" ")
-                chips[int(port)] = bytes.fromhex(contents)
+                try:
+                    port, index, contents = rest.split(" ")
+                    chips[int(port)] = bytes.fromhex(contents)
+                except ValueError:
+                    # A model that died while writing leaves its last line
+                    # cut off; the runs it did not finish are reported missing.
+                    continue
             elif kind == "mark":
                 index, text = rest.split(" ", 1)
                 m = re.match(r"@@(BEGIN|END) (\S+)$", text)
