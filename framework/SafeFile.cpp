@@ -117,8 +117,10 @@ int CreateTemporary(const FileTarget& target, std::string& temp)
 void TakeOverAttributes(int fd, const struct stat& old)
 {
     if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
-        if (::fchown(fd, old.st_uid, old.st_gid) != 0)
-            (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0 && ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+            // Neither is allowed: the new file stays the user's own, which is
+            // all an ordinary user can have.
+        }
     }
     ::fchmod(fd, old.st_mode & 07777);
 }
