@@ -15,9 +15,9 @@ SOURCE = pathlib.Path(__file__).resolve().parents[2]
 SCRIPT = SOURCE / "scripts/wiring-docs.py"
 # The script's functions, run in this process: a new interpreter for every
 # case would make the test slow.
-spec = importlib.util.spec_from_file_location("wiring_docs", SCRIPT)
-wiring_docs = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(wiring_docs)
+script_module = importlib.util.spec_from_file_location("wiring_docs", SCRIPT)
+wiring_docs = importlib.util.module_from_spec(script_module)
+script_module.loader.exec_module(wiring_docs)
 
 
 class WiringDocs(unittest.TestCase):
